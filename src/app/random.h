@@ -1,0 +1,12 @@
+// random.h: the one pseudo-random generator the whole show shares.
+//
+// Values 0 to 32767, a seed function, and constant-initialised state so that
+// objects built during static initialisation (the sheets) can draw from it
+// before main runs and always get the same sequence.
+#pragma once
+
+// Returns the next value, 0 to 32767.
+int random_next();
+
+// Restarts the sequence from `seed`.
+void random_seed(unsigned seed);

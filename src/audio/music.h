@@ -1,0 +1,50 @@
+// music.h: the music streams, the demo clock and the player they run on.
+//
+// Two players implement the same functions and one is chosen at link time:
+// the live one (libmpg123 decoding, SDL audio output) for the show, and the
+// offline one whose clock moves only when told to (capture tool and tests).
+// Everything runs on the main thread; the live player's audio callback only
+// mixes what the main thread has started.
+#pragma once
+
+#include <cstdint>
+
+using StreamHandle = uint32_t;  // 0: no stream
+
+// --- The player (one implementation per backend) ---------------------------
+bool music_init();                                      // open the output at 44100 Hz
+void music_start();                                     // start (or restart) output
+StreamHandle music_open(const char* path, bool loop);   // a stream from a file
+void music_free(StreamHandle stream);                   // release; 0 is ignored
+void music_play(StreamHandle stream);                   // play without restart
+void music_stop_all();                                  // every stream stops where it stands
+uint64_t music_position_bytes(StreamHandle stream);     // what is audible now
+double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes);
+
+// Offline player only: move its clock forward, mixing into the WAV file if one is open.
+void music_offline_advance(double seconds);
+// Offline player only: mix everything that plays into a 44100 Hz stereo 16-bit WAV file.
+bool music_offline_open_wav(const char* path);
+void music_offline_close_wav();
+
+// --- The show's streams and clock (clock.cpp, shared by both players) -------
+extern StreamHandle main_stream, finale_stream, hidden_stream;
+extern float demo_time;       // main stream seconds x 10
+extern double demo_time_d;    // its double copy; commands stamp times from it
+
+// Position in seconds: bytes, then bytes to seconds, as one call.
+double stream_seconds(StreamHandle stream);
+// Start-up: init, open the three streams, play the main one.
+void music_setup();
+// Stop everything and play `stream` from where it stands (finale, hidden part).
+void music_switch_to(StreamHandle stream);
+// Per-frame: demo_time and its copy from the main stream.
+void update_demo_clock();
+
+// A clock of its own that a part keeps from its own stream: 0.75 of every
+// positive change of that stream's position.
+struct DerivedClock {
+    double previous;  // last position read, seconds
+    double value;     // the clock
+};
+void advance_derived_clock(DerivedClock& clock, double position);
