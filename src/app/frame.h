@@ -1,0 +1,25 @@
+// frame.h: the window-system callbacks and the per-frame update.
+//
+// display_frame draws one frame into the scene target, runs the update (clock,
+// storyboard, cloud, sheets) and copies the picture to the screen. Depends on
+// every other subsystem; all of it runs on the main thread.
+#pragma once
+
+extern float music_seconds_now;   // main stream seconds read at the start of this frame
+extern float music_seconds_prev;  // the same, previous frame
+extern float frame_step;          // 1.0 per 0.0333 s of music since the previous frame
+extern int window_width, window_height;
+
+// frame_step from two consecutive positions: the float quotient by 0.0333f,
+// exactly 1 when it comes out 0.
+float compute_frame_step(float seconds_now, float seconds_prev);
+
+// The clear colour's red, green and blue for a demo_time.
+void choose_clear_colour(float time, float rgb[3]);
+
+void display_frame();
+// display_frame without the buffer swap, so a caller can read the picture back first.
+void draw_frame();
+void update_frame();
+void on_key(unsigned char key, int x, int y);
+void on_reshape(int width, int height);
