@@ -80,6 +80,9 @@ void save_rest_state(ClothSheet& sheet);
 // in both the live particles and the rest state.
 void pin_last_row(ClothSheet& sheet, bool pinned);
 
+// Gravity, (0, 0, 0) for the whole run.
+extern Vec3 gravity;
+
 // Dynamics (dynamics.cpp). step_sheet runs one whole two-stage step; the
 // single stages are exposed for the sheet drawing and for tests.
 void compute_forces(ClothSheet& sheet);
