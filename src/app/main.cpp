@@ -1,11 +1,11 @@
 // main.cpp: the show's entry: start-up, music, then the window system's loop.
 #include <GL/freeglut.h>
 
-#include <cstdio>
 #include <exception>
 
 #include "app/startup.h"
 #include "audio/music.h"
+#include "text/font.h"
 
 int main(int argc, char** argv) {
     // A font that can't be built is reported and ends the show cleanly
@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     try {
         start_up(argc, argv);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return report_font_failure(e);
     }
     music_setup();
     glutMainLoop();
