@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/mixer.h"
 #include "audio/music.h"
 #include "audio_fixture.h"
 
@@ -80,6 +81,42 @@ TEST(Decoder, RefusesWhatIsNoMp3)
     std::ofstream(text) << "these are words, not music\n";
     EXPECT_FALSE(decoder_open(d, text.c_str(), true, error));
     EXPECT_EQ(d.mpg, nullptr);
+}
+
+// What the live player does when the output stops: frames mixed but not yet
+// heard are given back, and mixing goes on from the earlier frame exactly.
+TEST(Mixer, RewindContinuesFromTheEarlierFrame)
+{
+    NEED_LAME();
+    std::vector<float> reference(2 * 44100);
+    {
+        Decoder d;
+        std::string error;
+        ASSERT_TRUE(decoder_open(d, tone_44k_stereo().c_str(), false, error)) << error;
+        ASSERT_EQ(decoder_read(d, reference.data(), 44100), 44100u);
+        decoder_close(d);
+    }
+    StreamHandle h = mixer_open(tone_44k_stereo().c_str(), true);
+    MixStream* s = mixer_find(h);
+    ASSERT_NE(s, nullptr);
+    s->playing = true;
+    std::vector<float> out(2 * 50000);
+    mixer_mix(out.data(), 30000, 0.0);
+    EXPECT_EQ(s->mixed, 30000u);
+    for (size_t i = 0; i < 2 * 30000; ++i) ASSERT_EQ(out[i], reference[i]) << i;
+
+    mixer_rewind(*s, 10000);
+    EXPECT_EQ(mixer_position_bytes(*s, static_cast<double>(s->mixed), false), 40000u);
+    mixer_mix(out.data(), 1000, 0.0);
+    for (size_t i = 0; i < 2 * 1000; ++i) ASSERT_EQ(out[i], reference[2 * 10000 + i]) << i;
+
+    // Past the loop's end, the rewind lands in the second pass.
+    mixer_mix(out.data(), 40000, 0.0);  // up to frame 51000
+    mixer_rewind(*s, 46000);
+    EXPECT_EQ(mixer_position_bytes(*s, static_cast<double>(s->mixed), false), (46000u - 44100u) * 4);
+    mixer_mix(out.data(), 1000, 0.0);
+    for (size_t i = 0; i < 2 * 1000; ++i) ASSERT_EQ(out[i], reference[2 * 1900 + i]) << i;
+    mixer_free(h);
 }
 
 TEST(OfflinePlayer, PositionsCountEachStreamsOwnBytes)
