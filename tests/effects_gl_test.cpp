@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/demo_state.h"
 #include "app/targets.h"
+#include "audio/music.h"
+#include "effects/lines.h"
 #include "effects/plates.h"
 #include "support/gl_window.h"
 
@@ -171,4 +174,45 @@ TEST(PlatesGl, PanelTileAtTheOriginLandsUpperLeftUpright) {
     glDeleteTextures(1, &panel);
     glDeleteTextures(1, &target);
     glDisable(GL_TEXTURE_2D);
+}
+
+TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
+    open_test_window();
+    glViewport(0, 0, 1280, 720);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    ClothSheet a, b;
+    a.rows = b.rows = 2;
+    a.columns = b.columns = 1;
+    a.particles.resize(2);
+    b.particles.resize(2);
+    a.particles[0].position = Vec3{-0.5, 0.5, 0};
+    b.particles[0].position = Vec3{0.5, -0.5, 0};
+    shade_switch = 1;
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    for (float time : {1100.0f, 1200.0f}) {
+        demo_time = time;
+        clear_black();
+        draw_sheet_bridge(a, b);
+        Box box = lit_box(read_frame(1280, 720));
+        if (time <= 1100.0f) {
+            EXPECT_EQ(box.right, -1);
+        } else {
+            // The bow reaches from the left sheet's point to the right one's.
+            EXPECT_NEAR(box.left, 320, 4);
+            EXPECT_NEAR(box.right, 960, 4);
+        }
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    }
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    demo_time = 0;
+    reset_demo_state();
 }
