@@ -11,10 +11,8 @@
 #include "physics/cloth.h"
 #include "support/gl_window.h"
 
-// Stand-ins until the clock and the cloud are linked in; weak, so the real
-// definitions win.
+// Stand-in until the clock is linked in; weak, so the real one wins.
 __attribute__((weak)) float demo_time = 0;
-__attribute__((weak)) Vec3 cloud_positions[1000];
 
 namespace {
 
