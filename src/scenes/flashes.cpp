@@ -6,7 +6,7 @@
 #include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
-#include "scenes/timeline_imports.h"
+#include "effects/shapes.h"
 #include "scenes/timeline_rules.h"
 
 namespace {
