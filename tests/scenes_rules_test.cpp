@@ -6,6 +6,7 @@
 
 #include "app/demo_state.h"
 #include "app/random.h"
+#include "scenes/timeline.h"
 #include "scenes/timeline_rules.h"
 
 namespace {
@@ -249,4 +250,24 @@ TEST(AutoAnchors, SixCurvesOfTimeOverTwenty) {
     EXPECT_DOUBLE_EQ(b[0], 3.6);
     EXPECT_DOUBLE_EQ(b[1], 4.0);
     EXPECT_DOUBLE_EQ(b[2], 4.2);
+}
+
+TEST(ShowMoments, FinaleSwitchesOnceAndUnlocksOnTheNextFrame) {
+    reset_demo_state();
+    reset_timeline();
+    int switches = 0;
+    float time = 1805.0f;
+    for (int frame = 0; frame < 60 && time <= 1810.0f; ++frame, time += frame_tenths) {
+        switches += advance_finale(time);
+    }
+    EXPECT_EQ(switches, 0);
+    EXPECT_TRUE(advance_finale(1810.1f));
+    EXPECT_EQ(finale_started, 1);
+    EXPECT_EQ(unlock_flag_1, 0);  // not on the switch frame itself
+    // The music has stopped: T stays where it was on every later frame.
+    for (int frame = 0; frame < 100; ++frame) EXPECT_FALSE(advance_finale(1810.1f));
+    EXPECT_EQ(unlock_flag_1, 1);
+    reset_timeline();
+    EXPECT_EQ(glow_time, -1.0f);
+    EXPECT_EQ(finale_started, 0);
 }

@@ -23,11 +23,6 @@
 #include "scenes/timeline_imports.h"
 #include "scenes/timeline_rules.h"
 
-int finale_started = 0;
-float glow_time = -1.0f;
-int glow_counter = 0;
-int attrib_saved = 0;
-
 namespace {
 struct Anchor {
     float x, y, z;
@@ -61,11 +56,8 @@ void rotate_by_time(float time) {
 void scale_lattice() { glScalef(1.0f, 1.4f, 1.1f); }
 
 void switch_to_finale(float time) {
-    // Reached by watching to the end: the first step toward the hidden part.
-    if (finale_started == 1) unlock_flag_1 = 1;
-    if (!finale_due(time, finale_started)) return;
-    finale_started = 1;
-    music_switch_to(finale_stream);
+    // The main stream stops here, so demo_time stands still from now on.
+    if (advance_finale(time)) music_switch_to(finale_stream);
 }
 
 void place_camera() {
@@ -299,11 +291,4 @@ void scene_timeline() {
         return;
     }
     draw_main_show();
-}
-
-void reset_timeline() {
-    finale_started = 0;
-    glow_time = -1.0f;
-    glow_counter = 0;
-    attrib_saved = 0;
 }

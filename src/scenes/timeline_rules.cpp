@@ -3,13 +3,36 @@
 
 #include <cmath>
 
+#include "app/demo_state.h"
 #include "app/random.h"
+#include "scenes/timeline.h"
+
+// The timeline's own state lives with its rules, so that they can be run
+// without a GL context.
+int finale_started = 0;
+float glow_time = -1.0f;
+int glow_counter = 0;
+int attrib_saved = 0;
+
+void reset_timeline() {
+    finale_started = 0;
+    glow_time = -1.0f;
+    glow_counter = 0;
+    attrib_saved = 0;
+}
 
 namespace {
 double next_unit() { return random_next() / 32767.0; }
 }  // namespace
 
-bool finale_due(float time, int finale_started) { return time > 1810.0f && finale_started == 0; }
+bool finale_due(float time, int started) { return time > 1810.0f && started == 0; }
+
+bool advance_finale(float time) {
+    if (finale_started == 1) unlock_flag_1 = 1;
+    if (!finale_due(time, finale_started)) return false;
+    finale_started = 1;
+    return true;
+}
 
 double glow_sphere_radius(double time_d) {
     return time_d < 750.0 ? static_cast<double>(0.05f) : static_cast<double>(0.15f);

@@ -12,7 +12,11 @@ constexpr float ink_grey = 0.9462890625f;
 // --- Show-level moments ------------------------------------------------------
 
 // The finale music starts once, on the first frame strictly above 1810.
-bool finale_due(float time, int finale_started);
+bool finale_due(float time, int started);
+// One frame of the finale switch on the timeline's state: true on the one
+// frame that must switch the music. Raises the first unlock flag on the
+// frames after the switch, which a viewer reaches by watching to the end.
+bool advance_finale(float time);
 
 // Radius of the small glow sphere: 0.05 before Td 750, 0.15 from then on
 // (the single-precision values, widened).
