@@ -45,7 +45,7 @@ void draw_text_band() {
 
 }  // namespace
 
-void draw_hidden_part() {
+void run_hidden_part() {
     // The position is read before the music starts: the first frame sees 0.
     const float seconds = static_cast<float>(stream_seconds(hidden_stream));
     const float dete = advance_hidden_clock(hidden, seconds);

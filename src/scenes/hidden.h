@@ -9,7 +9,7 @@
 //
 // The rules (clock, beat, pattern choice, dots, scroll) are pure functions over
 // a HiddenState record so that they can be tested without a GL context;
-// draw_hidden_part() runs them on the program's one state and submits the
+// run_hidden_part() runs them on the program's one state and submits the
 // result to OpenGL.
 //
 // Depends on: audio/music.h (hidden_stream), app/random.h (the shared
@@ -26,7 +26,7 @@
 // first such frame on, for the rest of the process). On the first call it stops
 // all music and plays the hidden stream. Expects the scene target bound and
 // model-view the current matrix mode; leaves the unit orthographic projection.
-void draw_hidden_part();
+void run_hidden_part();
 
 // --- The scroll text ---------------------------------------------------------
 
