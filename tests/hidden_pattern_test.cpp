@@ -308,3 +308,13 @@ TEST(HiddenPatterns, PlainDotsUseTheSinglePrecisionPink) {
     EXPECT_EQ(dots[0].g, static_cast<double>(0.64705884f));
     EXPECT_EQ(dots[0].b, static_cast<double>(0.9372549f));
 }
+
+TEST(HiddenBeat, ReseedStaysDefinedAfterHoursOfFrames) {
+    // frames x 1000 passes the int range after about ten hours at 60 frames a second.
+    Capture out;
+    HiddenState s = before_random_beat(1, 2999999);
+    ASSERT_EQ(step_hidden_beat(s, out.file), 1);
+    random_seed(3000000u * 1000u);
+    const int type = static_cast<int>(std::floor(unit(random_next()) * 13.0));
+    EXPECT_EQ(out.text(), "3000000  " + std::to_string(type) + "\n");
+}
