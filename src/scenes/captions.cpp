@@ -2,13 +2,15 @@
 // the closing sequence of the main show.
 //
 // Depends on text/overlays.h, text/font.h, effects/plates.h,
-// sync/storyboard.h, app/targets.h, app/demo_state.h, audio/music.h.
+// sync/storyboard.h, app/targets.h, app/demo_state.h, audio/music.h,
+// scenes/timeline.h.
 #include "scenes/captions.h"
 
 #include "app/demo_state.h"
 #include "app/targets.h"
 #include "audio/music.h"
 #include "effects/plates.h"
+#include "scenes/timeline.h"
 #include "sync/storyboard.h"
 #include "text/font.h"
 #include "text/overlays.h"

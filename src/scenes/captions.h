@@ -13,13 +13,10 @@
 //                            end first, once attrib_saved is 1).
 //   draw_closing_sequence()  right after draw_countdown_pass(): shows the
 //                            overlay target as a tile by sequence_mode.
-// Depends on text/overlays.h, text/font.h, effects/plates.h,
-// sync/storyboard.h, app/targets.h, app/demo_state.h, audio/music.h.
+// Reads finale_started and attrib_saved from the timeline. Depends on
+// text/overlays.h, text/font.h, effects/plates.h, sync/storyboard.h,
+// app/targets.h, app/demo_state.h, audio/music.h, scenes/timeline.h.
 #pragma once
-
-// Owned by the timeline (timeline.cpp); read here.
-extern int finale_started;  // 1 once the music switched to the finale
-extern int attrib_saved;    // 1 once a main-show frame ended with glPushAttrib
 
 void draw_captions();
 void draw_countdown_pass();
