@@ -30,7 +30,7 @@ void limit_modelview_stack();
 // Marks of what an entry's matrix holds.
 enum StackMark : unsigned {
     mark_camera = 1u,        // camera and depth offset of the frame
-    mark_global_scale = 2u,  // the 1.75 scale of step 6
+    mark_global_scale = 2u,  // the 1.75 scale of the drawing state
     mark_lattice = 4u,       // the lattice block's scale and spins
     mark_own = 8u,           // an item's own transform
 };

@@ -69,7 +69,7 @@ void place_camera() {
     glTranslatef(a.x, a.y, a.z);
 }
 
-// Step 6: the frame's drawing state and its two saves that nothing restores.
+// The frame's drawing state and its two saves that nothing restores.
 void set_drawing_state() {
     glPointSize(1.0f);
     glLineWidth(2.0f);
