@@ -114,7 +114,11 @@ void limit_modelview_stack() {
     GLint driver_depth = 0;
     glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &driver_depth);
     int fill = stack_filler_count(driver_depth);
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_MODELVIEW);
     for (int k = 0; k < fill; ++k) glPushMatrix();
+    glMatrixMode(static_cast<GLenum>(mode));
 }
 
 void stack_reset(StackModel& stack) {

@@ -21,8 +21,8 @@ constexpr int modelview_stack_limit = 32;
 int stack_filler_count(int driver_depth);
 
 // Queries the driver once and fills the surplus entries. Needs a current
-// context with the model-view matrix selected and nothing else pushed;
-// later calls do nothing.
+// context and nothing pushed on the model-view stack yet; later calls do
+// nothing.
 void limit_modelview_stack();
 
 // --- Model -------------------------------------------------------------------
