@@ -1,4 +1,5 @@
 // main.cpp: the show's entry: start-up, music, then the window system's loop.
+#include <GL/glew.h>
 #include <GL/freeglut.h>
 
 #include <exception>
