@@ -1,6 +1,9 @@
 // The frame clock and the clear colour, without a GL context.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/demo_state.h"
 #include "app/frame.h"
 #include "app/random.h"
