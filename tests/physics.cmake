@@ -1,4 +1,5 @@
-# Physics: sheets, their dynamics against a plain reference, the cloud, the
-# sheet drawing's rules.
+# Physics: sheets and their dynamics against a plain reference, the cloud,
+# the drawing's rules; the GL side under Xvfb.
 tangle_test(test_physics LABEL unit SOURCES
-  tests/physics_sheet_test.cpp tests/physics_dynamics_test.cpp tests/physics_oracle.cpp)
+  tests/physics_sheet_test.cpp tests/physics_dynamics_test.cpp tests/physics_oracle.cpp
+  tests/physics_cloud_test.cpp tests/physics_look_test.cpp)
