@@ -210,7 +210,13 @@ TEST(SheetStep, SinglePassesMatchTheReference) {
 // Many frames with changing step lengths, anchors, spins, tilts and pins;
 // the sheet must stay identical to the reference in every bit, and the run
 // must reach the core, the stretch limit and pinned springs.
-TEST(SheetStep, FramesWithMovingAnchorsMatchTheReferenceBitForBit) {
+class SheetStepWidths : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { allow_wide_vectors(GetParam()); }
+    void TearDown() override { allow_wide_vectors(true); }
+};
+
+TEST_P(SheetStepWidths, FramesWithMovingAnchorsMatchTheReferenceBitForBit) {
     oracle_hits = {};
     for (ClothSheet* built : {&cloth_a, &cloth_b}) {
         ClothSheet s = copy_sheet(*built);
@@ -241,3 +247,6 @@ TEST(SheetStep, FramesWithMovingAnchorsMatchTheReferenceBitForBit) {
     EXPECT_GT(oracle_hits.stretched, 0);
     EXPECT_GT(oracle_hits.pinned_stretch, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Vectors, SheetStepWidths, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Wide" : "Portable"; });

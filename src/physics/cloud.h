@@ -40,3 +40,7 @@ void reset_trail_counter();
 float trail_fade(float time, float jumped_at);
 void trail_colour(float fade, float rgba[4]);
 float trail_width(float fade);
+// The trail's 40 vertices read 120 doubles from its start offset; a start
+// that would read outside the cloud is not drawn.
+constexpr int trail_vertices = 40;
+inline bool trail_start_valid(int index) { return index >= 0 && index + 3 * trail_vertices <= 3 * cloud_size; }
