@@ -79,8 +79,10 @@ TEST_F(StartUp, TargetsAreCompleteAtTheirSizes) {
 TEST_F(StartUp, ImagesUploadWithTheirOwnComponents) {
     std::string rgba = make_png("rgba", true), rgb = make_png("rgb24", false);
     if (rgba.empty() || rgb.empty()) GTEST_SKIP() << "ffmpeg is needed to make test images";
-    EXPECT_EQ(internal_format(load_texture(rgba.c_str())), GL_RGBA);
-    EXPECT_EQ(internal_format(load_texture(rgb.c_str())), GL_RGB);
+    // Built from four and three components (the driver reports the count or the format).
+    GLint four = internal_format(load_texture(rgba.c_str())), three = internal_format(load_texture(rgb.c_str()));
+    EXPECT_TRUE(four == 4 || four == GL_RGBA) << four;
+    EXPECT_TRUE(three == 3 || three == GL_RGB) << three;
 }
 
 TEST_F(StartUp, OddPngLayoutsLoadSafely) {

@@ -66,4 +66,6 @@ void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard)
     create_overlay_target();
     create_scene_target();
     build_glyph_font();
+    // The frame loop expects the scene target bound, as target creation left it.
+    glBindTexture(GL_TEXTURE_2D, scene_target);
 }
