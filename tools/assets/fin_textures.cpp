@@ -58,6 +58,9 @@ FinRecipe fin_recipe(int number, bool late) {
   for (int k = 1; r.high.r == r.low.r && r.high.g == r.low.g; k++) r.high = highs[(i + i / 6 + k) % 6];
   r.accent = accents[(i / 2) % 6];
   r.detail = float(2 + (i * 5) % 7);
+  // Keep the two ends of the ramp apart in brightness so no fin reads flat.
+  auto luma = [](Rgb c) { return 0.3f * c.r + 0.59f * c.g + 0.11f * c.b; };
+  if (std::fabs(luma(r.high) - luma(r.low)) < 0.25f) r.low = luma(r.high) > 0.5f ? grey_dark : grey_light;
   if (late) {
     r.low = late_lows[i % 8];
     r.high = late_highs[i % 8];

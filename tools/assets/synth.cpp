@@ -181,9 +181,11 @@ std::vector<float> make_kick(float velocity, float pitch) {
     const float hz = pitch * (1.0f + 2.6f * std::exp(-t / 0.03f));
     phase += hz / sample_rate;
     if (phase >= 1.0f) phase -= 1.0f;
-    const float body = std::sin(two_pi * phase) * std::exp(-t / 0.22f) * std::fmin(1.0f, t / 0.001f);
+    // A short fade-in keeps the onset a fast slope rather than a step.
+    const float attack = std::fmin(1.0f, t / 0.0015f);
+    const float body = std::sin(two_pi * phase) * std::exp(-t / 0.22f);
     const float click = next_noise() * std::exp(-t / 0.0025f) * 0.25f;
-    out[i] = velocity * std::tanh(1.6f * (body + click)) * (i > n - 400 ? float(n - i) / 400.0f : 1.0f);
+    out[i] = velocity * attack * std::tanh(1.6f * (body + click)) * (i > n - 400 ? float(n - i) / 400.0f : 1.0f);
   }
   return out;
 }
