@@ -1,13 +1,15 @@
-// cloth.h: vectors, particles and the two hair-ball sheets.
+// cloth.h: vectors, particles and the two hair-ball sheets, and their dynamics.
 //
 // A sheet is 1002 strands of 10 particles pointing away from the origin, roots
 // pinned at radius 0.2, joined along each strand by springs to the next and the
 // next-but-one particle. Simulation state is double precision. The layout of
 // `particles` is row-major: entry [i][j] (row i of strand j) is at
 // i * columns + j; springs point into it, so it never reallocates after
-// construction. Depends on app/random.h.
+// construction (copy a sheet with copy_sheet, which re-aims the springs).
+// Depends on app/random.h.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -18,8 +20,14 @@ struct Vec3 {
 inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline Vec3 operator*(Vec3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double vec_length(Vec3 a);
-Vec3 vec_normalized(Vec3 a);  // unchanged when the length is 0
+inline double vec_dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline double vec_length(Vec3 a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+// a * (1 / |a|); the zero vector stays zero.
+inline Vec3 vec_normalized(Vec3 a) {
+    double len = vec_length(a);
+    if (len == 0) return a;
+    return a * (1.0 / len);
+}
 
 constexpr int32_t particle_pin_bit = 2;
 
@@ -28,6 +36,8 @@ struct Particle {
     float mass = 0;
     Vec3 position, velocity, force, normal, saved_position, saved_velocity;
 };
+
+inline bool particle_pinned(const Particle& p) { return (p.flags & particle_pin_bit) != 0; }
 
 struct Spring {
     Particle* a = nullptr;
@@ -47,12 +57,42 @@ struct ClothSheet {
     float anchor_tilt = 0;
 };
 
+constexpr int sheet_rows = 10;
+constexpr int sheet_columns = 1002;
+
 extern ClothSheet cloth_a, cloth_b;
 
 inline Particle& sheet_particle(ClothSheet& s, int row, int column) {
     return s.particles[static_cast<size_t>(row) * s.columns + column];
 }
+inline const Particle& sheet_particle(const ClothSheet& s, int row, int column) {
+    return s.particles[static_cast<size_t>(row) * s.columns + column];
+}
+
+// Builds a 10 x 1002 sheet, drawing 33 values per strand from random_next().
+ClothSheet build_sheet(float stiffness, float damping, float particle_mass);
+// A deep copy whose springs join the copy's own particles.
+ClothSheet copy_sheet(const ClothSheet& sheet);
+// Copies every particle into rest_state.
+void save_rest_state(ClothSheet& sheet);
 
 // Sets ("z" command) or clears ("x") the pin bit of the tips of every strand,
 // in both the live particles and the rest state.
 void pin_last_row(ClothSheet& sheet, bool pinned);
+
+// Gravity, (0, 0, 0) for the whole run.
+extern Vec3 gravity;
+
+// Dynamics (dynamics.cpp). step_sheet runs one whole two-stage step; the
+// single stages are exposed for the sheet drawing and for tests.
+void compute_forces(ClothSheet& sheet);
+void compute_normals(ClothSheet& sheet);
+void push_from_core(ClothSheet& sheet);
+void half_step(ClothSheet& sheet, float dt);
+void full_step(ClothSheet& sheet, float dt);
+void apply_spring(Spring& spring);
+void limit_stretch(Spring& spring, int percent);
+void step_sheet(ClothSheet& sheet, float dt);
+void place_roots(ClothSheet& sheet);
+// The per-frame step length: frame_step x 0.1, in single precision.
+float sheet_step_length(float frame_step);

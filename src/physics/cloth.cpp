@@ -1,0 +1,114 @@
+// cloth.cpp: building the two hair-ball sheets.
+//
+// Both sheets are built during static initialisation, cloth_a first, from the
+// shared generator before anything seeds it, so every run gets the same
+// layout. Depends on app/random.h.
+#include "physics/cloth.h"
+
+#include "app/random.h"
+
+namespace {
+
+// The next generator value scaled to [0, 1].
+double draw_unit() { return random_next() / 32767.0; }
+
+Vec3 draw_velocity() {
+    double x = (draw_unit() - 0.5) * 0.05;
+    double y = (draw_unit() - 0.5) * 0.05;
+    double z = (draw_unit() - 0.5) * 0.05;
+    return {x, y, z};
+}
+
+void add_spring(ClothSheet& s, Particle* a, Particle* b) {
+    Spring sp;
+    sp.a = a;
+    sp.b = b;
+    sp.stiffness = s.stiffness;
+    sp.damping = s.damping;
+    sp.rest_length = static_cast<float>(vec_length(a->position - b->position));
+    s.springs.push_back(sp);
+}
+
+}  // namespace
+
+// Defined here, in this order, so cloth_a takes the generator's first draws.
+ClothSheet cloth_a = build_sheet(120.0f, 3.1f, 9.3f);
+ClothSheet cloth_b = build_sheet(120.0f, 3.1f, 9.3f);
+
+ClothSheet build_sheet(float stiffness, float damping, float particle_mass) {
+    ClothSheet s;
+    s.rows = sheet_rows;
+    s.columns = sheet_columns;
+    s.stiffness = stiffness;
+    s.damping = damping;
+    s.stretch_percent = 1;
+    s.anchor_offset = {};
+    size_t count = static_cast<size_t>(s.rows) * s.columns;
+    s.particles.resize(count);
+    s.rest_state.resize(count);
+
+    for (int j = 0; j < s.columns; j++) {
+        double rx = draw_unit() - 0.5;
+        double ry = draw_unit() - 0.5;
+        double rz = draw_unit() - 0.5;
+        Vec3 n = vec_normalized({rx, ry, rz});
+        Vec3 p = n * static_cast<double>(0.2f);
+        Vec3 step = n * static_cast<double>(0.027f);
+        for (int i = 0; i < s.rows; i++) {
+            Particle& q = sheet_particle(s, i, j);
+            q = Particle{};
+            q.flags = 1;
+            q.mass = particle_mass;
+            q.position = p;
+            q.velocity = draw_velocity();
+            p = p + step;
+        }
+    }
+    save_rest_state(s);
+    for (int j = 0; j < s.columns; j++) sheet_particle(s, 0, j).flags |= particle_pin_bit;
+    save_rest_state(s);
+
+    s.springs.reserve(static_cast<size_t>(s.rows - 1 + s.rows - 2) * s.columns);
+    for (int i = 0; i + 1 < s.rows; i++)
+        for (int j = 0; j < s.columns; j++)
+            add_spring(s, &sheet_particle(s, i, j), &sheet_particle(s, i + 1, j));
+    for (int i = 0; i + 2 < s.rows; i++)
+        for (int j = 0; j < s.columns; j++)
+            add_spring(s, &sheet_particle(s, i, j), &sheet_particle(s, i + 2, j));
+
+    s.anchor_offset = {};
+    s.anchor_spin = 0;
+    return s;
+}
+
+ClothSheet copy_sheet(const ClothSheet& sheet) {
+    ClothSheet c = sheet;
+    const Particle* from = sheet.particles.data();
+    Particle* to = c.particles.data();
+    for (Spring& sp : c.springs) {
+        sp.a = to + (sp.a - from);
+        sp.b = to + (sp.b - from);
+    }
+    return c;
+}
+
+void save_rest_state(ClothSheet& sheet) {
+    for (int i = 0; i < sheet.rows; i++)
+        for (int j = 0; j < sheet.columns; j++)
+            sheet.rest_state[static_cast<size_t>(i) * sheet.columns + j] = sheet_particle(sheet, i, j);
+}
+
+void pin_last_row(ClothSheet& sheet, bool pinned) {
+    int last = sheet.rows - 1;
+    for (int j = 0; j < sheet.columns; j++) {
+        Particle& p = sheet_particle(sheet, last, j);
+        Particle& r = sheet.rest_state[static_cast<size_t>(last) * sheet.columns + j];
+        if (pinned) {
+            p.flags |= particle_pin_bit;
+            r.flags |= particle_pin_bit;
+        } else {
+            p.flags &= ~particle_pin_bit;
+            r.flags &= ~particle_pin_bit;
+        }
+    }
+}

@@ -1,0 +1,50 @@
+// storyboard.h: the show's script of (time, key) events, read once from
+// "keys.dat", replayed every frame against the music clock, and the recording
+// of live presses in the same "%f %c\n" line format.
+//
+// The tables are program-static and readable by anyone (the ticker lists
+// them); only the loader and the replay write them. Depends on sync/commands.h.
+#pragma once
+
+#include "sync/commands.h"
+
+constexpr int storyboard_capacity = 1126000;
+
+// Special times, compared exactly.
+constexpr float storyboard_consumed = -2.0f;  // fired (or written so): passed over
+constexpr float storyboard_end = -1.0f;       // the replay stops scanning here
+constexpr float storyboard_empty_time = 1e9f; // the slots after the last record
+constexpr char storyboard_empty_key = '/';
+
+extern float storyboard_times[storyboard_capacity];  // seconds of main-stream time
+extern char storyboard_keys[storyboard_capacity];    // key characters, slot for slot
+
+// What the loader saw, for the storyboard checker; the show ignores it.
+struct StoryboardLoad {
+    bool opened;      // false: no file; the storyboard is empty
+    bool read_error;  // the stream reported an error; taken as end of input
+    int slots_read;   // slots taken by reads (records and failed reads)
+    int stopped_at;   // slot of the read that failed for good, -1 when none did
+    bool filled;      // input ended before the capacity: the rest holds empty slots
+};
+
+// Reads the storyboard into the tables (clearing them first) and prepares the
+// replay. A missing file gives an empty storyboard.
+StoryboardLoad load_storyboard(const char* path = "keys.dat");
+
+// Fires, in slot order, every event due at `seconds` that has not fired yet:
+// `fire` gets key - 27 for keys 27 to 122; each due slot is then marked
+// consumed. Skips what can't fire instead of walking the whole table.
+void replay_storyboard(float seconds, void (*fire)(int index) = run_command);
+
+// The same firing as a plain pass over every slot, stopping at an end marker.
+void replay_storyboard_full(float seconds, void (*fire)(int index) = run_command);
+
+// Rebuilds what replay_storyboard keeps from the tables; the loader calls it,
+// and so must anyone who writes the tables by other means.
+void index_storyboard();
+
+// Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
+// closed per press. A file that can't be written loses the line; the first
+// such failure is reported on stderr, later ones silently.
+void record_key(unsigned char key, float seconds, const char* path = "filepressedkeys.dat");
