@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   };
   for (const Track& t : tracks) {
     Mixdown m = t.render();
-    const std::vector<std::int16_t> pcm = rotate_to_start(m, master_song(m, t.gain_db, -2.0f));
+    const std::vector<std::int16_t> pcm = rotate_to_start(m, master_song(m, t.gain_db, -2.2f));
     if (!write_wav(dir + "/" + t.file, pcm)) return 1;
     std::fprintf(stderr, "tangle: wrote %s (%.3f s)\n", t.file, double(m.frames) / sample_rate);
   }

@@ -117,7 +117,7 @@ Mixdown render_main_song() {
   play_pads(m, web_changes, 168.0, 4.0, 11, 1200.0f, 0.55f, pad_send);
   play_bass(m, "x.......x..o....", web_changes, 168.0, 4.0, 11, 400.0f, 0.8f, bass_send);
   play_arp(m, web_changes, {0, 2, 1, 3}, 168.0, 4.0, 11, 0.75, 24, 1600.0f, 0.3f, Send{0.5f, 0.35f, 0.7f, 0.4f, true});
-  play_melody(m, parse_line(trail_line, 176.0, 0.7f), LEAD, 1600.0f, Send{0.5f, -0.15f, 0.55f, 0.5f, false});
+  play_melody(m, parse_line(trail_line, 168.0, 0.7f), LEAD, 1600.0f, Send{0.5f, -0.15f, 0.55f, 0.5f, false});
 
   // Breath, 106 to 110 s.
   play_pads(m, {Am}, 212.0, 8.0, 1, 800.0f, 0.6f, pad_send);
