@@ -172,3 +172,11 @@ std::vector<std::int16_t> master_song(Mixdown& m, float gain_db, float ceiling_d
   }
   return pcm;
 }
+
+std::vector<std::int16_t> rotate_to_start(const Mixdown& m, const std::vector<std::int16_t>& pcm) {
+  if (m.frames <= 0) return pcm;
+  const std::size_t shift = std::size_t(frame_at(m, m.start_beat) % m.frames) * 2;
+  std::vector<std::int16_t> out(pcm.size());
+  for (std::size_t i = 0; i < pcm.size(); i++) out[i] = pcm[(i + shift) % pcm.size()];
+  return out;
+}

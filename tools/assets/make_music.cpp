@@ -43,14 +43,6 @@ bool write_wav(const std::string& path, const std::vector<std::int16_t>& pcm) {
   return ok;
 }
 
-// A loop's file may start part-way into its buffer.
-std::vector<std::int16_t> rotate_to_start(const Mixdown& m, const std::vector<std::int16_t>& pcm) {
-  const std::size_t shift = std::size_t(frame_at(m, m.start_beat)) % std::size_t(m.frames) * 2;
-  std::vector<std::int16_t> out(pcm.size());
-  for (std::size_t i = 0; i < pcm.size(); i++) out[i] = pcm[(i + shift) % pcm.size()];
-  return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -201,7 +201,8 @@ std::vector<float> make_snare(float velocity) {
     p2 += 330.0f / sample_rate;
     const float tone = (std::sin(two_pi * p1) + 0.5f * std::sin(two_pi * p2)) * std::exp(-t / 0.05f);
     const float noise = run_svf(f, next_noise(), 1800.0f, 0.7f).high * std::exp(-t / 0.11f);
-    out[i] = velocity * 0.6f * (0.6f * tone + noise) * (i > n - 300 ? float(n - i) / 300.0f : 1.0f);
+    const float attack = std::fmin(1.0f, t / 0.001f);
+    out[i] = velocity * 0.6f * attack * (0.6f * tone + noise) * (i > n - 300 ? float(n - i) / 300.0f : 1.0f);
   }
   return out;
 }
@@ -218,7 +219,8 @@ std::vector<float> make_clap(float velocity) {
       if (tb >= 0.0f) env = std::fmax(env, std::exp(-tb / 0.005f));
     }
     const float v = run_svf(f, next_noise(), 1300.0f, 1.4f).band;
-    out[i] = velocity * 1.3f * v * env * (i > n - 300 ? float(n - i) / 300.0f : 1.0f);
+    const float attack = std::fmin(1.0f, t / 0.001f);
+    out[i] = velocity * 1.3f * attack * v * env * (i > n - 300 ? float(n - i) / 300.0f : 1.0f);
   }
   return out;
 }

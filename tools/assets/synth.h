@@ -90,6 +90,8 @@ void play_roll(Mixdown& m, double first_beat, double beats, const std::vector<fl
 
 // The finished song as 16-bit stereo, interleaved.
 std::vector<std::int16_t> master_song(Mixdown& m, float gain_db, float ceiling_db);
+// A loop's file order: the frames from start_beat on, then the ones before.
+std::vector<std::int16_t> rotate_to_start(const Mixdown& m, const std::vector<std::int16_t>& pcm);
 
 Mixdown render_main_song();
 Mixdown render_finale_song();
