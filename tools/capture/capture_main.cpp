@@ -5,6 +5,7 @@
 // all frames before it); only those from --from on are written. Ctrl-C, and a
 // storyboard command that ends the show, finish the files written so far.
 #include <GL/glew.h>
+#include <GL/freeglut.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -132,7 +133,8 @@ void ensure_display() {
     close(fds[1]);
     char number[16] = {};
     ssize_t n = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
+    // The read end stays open: the server may write to it again, and a closed
+    // pipe would end it.
     if (n <= 0) {
         std::fprintf(stderr, "tangle: no display, and Xvfb could not be started\n");
         std::exit(1);
@@ -173,13 +175,16 @@ void finish_capture() {
         contact_sheet_write(options.contact_sheet, options.driver.data_dir + "/digital-7.ttf"))
         std::fprintf(stderr, "tangle: wrote %s\n", options.contact_sheet.c_str());
     if (options.report) report_print(wall_seconds(), frames_run);
+    if (xvfb_pid > 0) glutExit();  // close the connection before its server goes
     stop_display();
 }
 
 void show_progress(double seconds, double total) {
     static double last = -1;
     double now = wall_seconds();
-    if (now - last < 0.5 && seconds < total) return;
+    // A bar redrawn in place on a terminal; a line every ten seconds in a log.
+    double interval = isatty(2) ? 0.5 : 10;
+    if (now - last < interval && seconds < total) return;
     last = now;
     double done = std::min(1.0, (seconds - 0) / total);
     double eta = done > 0 ? now * (1 - done) / done : 0;
@@ -193,6 +198,7 @@ void show_progress(double seconds, double total) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    wall_start = std::chrono::steady_clock::now();
     parse_arguments(argc, argv);
     ensure_display();
     if (!options.frames_dir.empty()) mkdir(options.frames_dir.c_str(), 0777);
