@@ -45,6 +45,7 @@ void driver_start(const DriverOptions& options) {
     }
     // A capture never writes the recording file and never plays sound.
     set_key_recording(false);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!options.wav_path.empty()) wav_open = music_offline_open_wav(options.wav_path.c_str());
     static char name[] = "tangle-capture";
     static char* argv[] = {name, nullptr};
