@@ -54,7 +54,7 @@ Mixdown render_hidden_song() {
       "E5:1.5 C#5:.5 A4:2 | D5:.5 F5:.5 A5:1 D6:1 C6:.5 A5:.5 | Bb5:1 A5:.5 G5:.5 F5:1 D5:1 |"
       "E5:.5 F5:.5 G5:1 C6:1 Bb5:.5 G5:.5 | A5:3 -:1";
 
-  const std::vector<float> kick = make_kick(0.9f, 52.0f);
+  const std::vector<float> kick = make_kick(0.8f, 52.0f);
   const std::vector<float> clap = make_clap(0.5f);
   const std::vector<float> snare = make_snare(0.55f);
   const std::vector<float> hat = make_hat(0.3f, false);
@@ -62,7 +62,7 @@ Mixdown render_hidden_song() {
   const Send drums{1.0f, 0.0f, 0.0f, 0.06f, false};
   const Send clap_send{1.0f, 0.0f, 0.1f, 0.25f, false};
   const Send hat_send{1.0f, 0.3f, 0.0f, 0.05f, false};
-  const Send bass_send{0.8f, 0.0f, 0.0f, 0.0f, true};
+  const Send bass_send{0.65f, 0.0f, 0.0f, 0.0f, true};
   const Send arp_send{0.5f, -0.3f, 0.4f, 0.2f, true};
   const Send pad_send{0.7f, 0.0f, 0.0f, 0.4f, true};
   const Send lead_send{0.6f, 0.1f, 0.3f, 0.3f, false};
