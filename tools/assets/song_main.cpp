@@ -94,7 +94,9 @@ Mixdown render_main_song() {
   play_pads(m, main_changes, 76.0, 4.0, 23, 1800.0f, 0.5f, pad_send);
   play_bass(m, "..x...o...x...o.", main_changes, 76.0, 4.0, 8, 600.0f, 0.8f, bass_send);
   play_melody(m, parse_line(theme_a, 76.0, 0.8f), LEAD, 2500.0f, lead_send);
-  play_arp(m, main_changes, up, 76.0, 4.0, 8, 0.5, 12, 1800.0f, 0.25f, arp_send);
+  // The glow sphere's entry at 44 s brings in the arpeggio.
+  mix_mono(m, frame_at(m, 88.0), crash, crash_send);
+  play_arp(m, {G, Am, F, C}, up, 88.0, 4.0, 5, 0.5, 12, 1800.0f, 0.3f, arp_send);
 
   mix_mono(m, frame_at(m, 108.0), crash, crash_send);
   play_pattern(m, "..x...x...x...x.", 108.0, 32.0, open_hat, hat_send);
