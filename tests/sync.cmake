@@ -1,0 +1,31 @@
+# Storyboard, replay, recording, command keys and the storyboard checker.
+
+# Until the music clock is part of the build, the commands' time stamps link
+# against a stand-in for its two variables.
+file(GLOB sync_audio_sources ${CMAKE_SOURCE_DIR}/src/audio/*.cpp)
+set(sync_clock_standin tests/sync_clock_standin.cpp)
+foreach(f ${sync_audio_sources})
+  file(STRINGS ${f} hit REGEX "^[a-z ]*double +demo_time_d")
+  if(hit)
+    set(sync_clock_standin "")
+  endif()
+endforeach()
+
+tangle_test(test_sync_storyboard LABEL unit
+  SOURCES tests/sync_storyboard_test.cpp ${sync_clock_standin})
+tangle_test(test_sync_commands LABEL unit
+  SOURCES tests/sync_commands_test.cpp ${sync_clock_standin})
+tangle_test(test_sync_checker LABEL unit
+  SOURCES tests/sync_checker_test.cpp tools/storyboard/check.cpp ${sync_clock_standin}
+  LIBS PkgConfig::MPG123)
+
+if(NOT TANGLE_SANITIZE)
+  # The checker's command line and exit codes.
+  add_test(NAME test_sync_checker_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sync_checker_cli.sh)
+  set_tests_properties(test_sync_checker_cli PROPERTIES LABELS e2e
+    ENVIRONMENT "TANGLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TANGLE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  # The show itself ending (or not) on a storyboard "q".
+  add_test(NAME test_sync_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sync_e2e.sh)
+  set_tests_properties(test_sync_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy;TANGLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TANGLE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endif()
