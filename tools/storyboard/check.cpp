@@ -128,6 +128,11 @@ std::string plural(int n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
+// "1 record never fires", "2 records never fire".
+std::string plural(int n, const char* word, const char* one_verb, const char* many_verb) {
+    return plural(n, word) + " " + (n == 1 ? one_verb : many_verb);
+}
+
 // The loader's reads again, with positions. Stops where the loader stops.
 bool scan_reads(const char* path, std::vector<Read>& reads) {
     std::FILE* file = std::fopen(path, "r");
@@ -278,7 +283,7 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             std::string message = "can't read a record from " + quote_line(text, line) +
                                   ": the show stops reading here";
             if (behind > 0)
-                message += "; " + plural(behind, "later record") + " are lost (" +
+                message += "; " + plural(behind, "later record", "is", "are") + " lost (" +
                            lines_text(line + 1, last_line) + ")";
             findings.push_back({line, message});
             state[slot] = record_lost;
@@ -325,11 +330,11 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             last = record_line(slot);
             if (count++ == 0) first = last;
         }
-        std::string message = "time -1 ends the storyboard";
-        message += count ? ": " + plural(count, "later record") + " never fire (" + lines_text(first, last) + ")"
-                         : " (nothing follows it)";
-        findings.push_back({record_line(end_marker), message});
-        state[end_marker] = record_fires;  // the marker itself is not a lost command
+        if (count)
+            findings.push_back({record_line(end_marker),
+                                "time -1 ends the storyboard: " +
+                                    plural(count, "later record", "never fires", "never fire") + " (" +
+                                    lines_text(first, last) + ")"});
     }
 
     // The first Escape or "q" to fire ends the show: later ones never fire.
@@ -356,7 +361,7 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
         if (count)
             findings.push_back({record_line(quit), describe_key(storyboard_keys[quit]) + " ends the show at " +
                                                        seconds_text(quit_time) + ": " +
-                                                       plural(count, "record") + " after it never fire (" +
+                                                       plural(count, "record", "after it never fires", "after it never fire") + " (" +
                                                        lines_text(first, last) + ")"});
     }
 
