@@ -1,0 +1,44 @@
+// lines.cpp: GL submission of the sheet bridge and the cloud links: each
+// segment its own line with its own width and colour.
+#include "effects/lines.h"
+
+#include <GL/glew.h>
+
+#include "app/demo_state.h"
+#include "audio/music.h"
+
+extern Vec3 cloud_positions[1000];
+
+namespace {
+
+void set_line_state() {
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// One begin/end per line: measured faster on the software rasteriser than
+// gathering the lines into one primitive.
+void submit_segment(const LineSegment& s) {
+    glLineWidth(s.width);
+    glColor4f(s.red, s.green, s.blue, s.alpha);
+    glBegin(GL_LINES);
+    glVertex3f(s.from.x, s.from.y, s.from.z);
+    glVertex3f(s.to.x, s.to.y, s.to.z);
+    glEnd();
+}
+
+}  // namespace
+
+void draw_sheet_bridge(const ClothSheet& a, const ClothSheet& b) {
+    set_line_state();
+    for_each_sheet_bridge_segment(
+        a, b, demo_time, shade_switch, [](int) { glDisable(GL_TEXTURE_2D); }, submit_segment);
+}
+
+void draw_cloud_links(const ClothSheet& s) {
+    set_line_state();
+    for_each_cloud_link(s, cloud_positions, demo_time, shade_switch, submit_segment);
+}

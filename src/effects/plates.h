@@ -1,0 +1,20 @@
+// plates.h: textured quads of the scene timeline: a centred square plate
+// under a unit orthographic projection (title plates) and the countdown
+// panel's tile placed and turned in a perspective view of its own (closing
+// sequence).
+//
+// Both leave the projection they set in force, and the enables they set.
+// Depends on app/targets.h (overlay_target).
+#pragma once
+
+// Draws texture `name` as a centred square plate, image upright, blended with
+// `alpha`. Leaves lighting off, texturing and blending on, the unit
+// orthographic projection loaded and the model-view matrix as it found it.
+void draw_plate(int name, float alpha, float size);
+
+// Draws the overlay target as a 0.66 x 0.2 tile: scaled by (sx, sy, sz),
+// moved by (ax, ay, az) and turned rx, ry, rz degrees about x, y, z from its
+// place in the upper left of the view. Leaves the 1600 x 900 viewport, its
+// perspective projection, culling off and texturing on.
+void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx,
+                     float sy, float sz);

@@ -1,0 +1,174 @@
+// credits.cpp: draws the end credits over the finished frame.
+//
+// Two passes over the 390 lines: all bars first, then all texts, so that no
+// bar covers a text. Only lines whose baseline lies in a band around the
+// screen are drawn. Depends on text/font.h, text/overlays.h, app/targets.h,
+// app/frame.h, audio/music.h.
+#include "text/credits.h"
+
+#include "app/frame.h"
+#include "app/targets.h"
+#include "text/font.h"
+#include "text/overlays.h"
+
+#include <GL/glew.h>
+
+#include <cstring>
+#include <string>
+
+DerivedClock credits_clock{2.0, 0.0};
+float credits_scroll = 0;
+float credits_offset = 0;
+
+namespace {
+
+constexpr double band_bottom = -200.0;
+constexpr double band_top = 1200.0;
+
+void fill_quad(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x0, y1);
+    glVertex2f(x1, y1);
+    glVertex2f(x1, y0);
+    glEnd();
+}
+
+}  // namespace
+
+float credits_offset_for(float scroll) {
+    if (scroll <= 0) return 0;
+    if (scroll < 1) return scroll * scroll / 15.0f;
+    return scroll / 15.0f;
+}
+
+double credits_line_baseline(int index, float y, float offset) {
+    float b = static_cast<float>(index - 1) * 0.1f;
+    float t = offset - b;
+    return static_cast<double>(y) * 720.0 + 655.0 + static_cast<double>(t) * 720.0;
+}
+
+bool credits_line_in_band(double baseline) {
+    return baseline >= band_bottom && baseline <= band_top;
+}
+
+float credits_picture_dy(int index, float offset) {
+    float b = static_cast<float>(index - 1) * 0.1f;
+    float t = offset - b;
+    return (t - b) * 1.8f + 1.62f;
+}
+
+float credits_bar_width(int length) {
+    return static_cast<float>(length) * 36.0f / 1280.0f;
+}
+
+float credits_line_x(int index, float x_origin) {
+    if (index == 0) return x_origin + 0.15f;
+    if (index == credits_line_count - 1) return -150.0f;
+    return x_origin;
+}
+
+void draw_picture_plate(float alpha, float zoom, float dx, float dy) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, alpha);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[49]));
+
+    glTranslatef(0.5f, 0.5f, 0);
+    glScalef(0.2f, 0.2f, 0.2f);
+    float grow = zoom * 0.3f + 1;
+    glScalef(grow, grow, grow);
+    glTranslatef(-0.5f, -0.5f, 0);
+    glTranslatef(dx, dy + 0.5f, 0);
+
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 1);
+    glTexCoord2f(1, 0);
+    glVertex2f(1, 1);
+    glTexCoord2f(1, 1);
+    glVertex2f(1, 0);
+    glTexCoord2f(0, 1);
+    glVertex2f(0, 0);
+    glEnd();
+
+    glPopMatrix();
+}
+
+void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass) {
+    float b = static_cast<float>(index - 1) * 0.1f;
+    double baseline = credits_line_baseline(index, y, offset);
+    if (!credits_line_in_band(baseline)) return;
+
+    if (std::strcmp(text, "XD") == 0) {
+        draw_picture_plate(1.0f, 6.0f, 0.0f, credits_picture_dy(index, offset));
+        return;
+    }
+
+    if (pass == 0) {
+        float w = credits_bar_width(static_cast<int>(std::strlen(text)));
+        if (w == 0) return;  // an empty line leaves a gap
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_BLEND);
+        float x0 = x + 0.06f;
+        float y0 = y + 0.9f - b;
+        glColor4f(120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+        fill_quad(x0, y0, x0 + 1.001f * w, y0 + 0.094f);
+        x0 = x + 0.063f;
+        y0 = y + 0.903f - b;
+        glColor4f(150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+        fill_quad(x0, y0, x0 + w, y0 + 0.092f);
+        return;
+    }
+
+    if (text[0] == '\0') return;
+    std::string unlit = unlit_text(text);
+    float text_x = x * 1280 + 80;
+    float text_y = static_cast<float>(baseline);
+    // Handed over as data, not as a format: a table line can never be misread.
+    glColor4f(160 / 255.0f, 65 / 255.0f, 129 / 255.0f, 1);
+    freetype::print(our_font, text_x, text_y, "%s", unlit.c_str());
+    glColor4f(220 / 255.0f, 135 / 255.0f, 209 / 255.0f, 1);
+    freetype::print(our_font, text_x, text_y, "%s", text);
+}
+
+void draw_end_credits(float x_origin, float y_origin) {
+    float position = static_cast<float>(stream_seconds(finale_stream));
+    advance_derived_clock(credits_clock, position);
+    credits_scroll = static_cast<float>(credits_clock.value);
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    push_unit_ortho();
+    glViewport(0, 0, window_width, window_height);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+
+    credits_offset = credits_offset_for(credits_scroll);
+    float line_y = y_origin - 0.1f;
+    glTranslatef(0, credits_offset * 1.001f, 0);
+
+    for (int pass = 0; pass < 2; pass++)
+        for (int index = 0; index < credits_line_count; index++)
+            draw_credits_line(index, credits_lines[index], credits_line_x(index, x_origin), line_y,
+                              credits_offset, pass);
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}

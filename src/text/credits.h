@@ -1,0 +1,51 @@
+// credits.h: the end credits, a tall seven-segment scroller over the finale music.
+//
+// Every line of credits_lines is a magenta bar with its text drawn as lit
+// segments over dim unlit ones; the line "XD" shows the picture plate
+// (texture slot 49) instead. The lines rise with a clock of their own taken
+// from finale_stream, so they move only while that music plays. Depends on
+// text/font.h, text/overlays.h (unlit_text), app/targets.h, app/frame.h and
+// audio/music.h.
+#pragma once
+
+#include "audio/music.h"
+
+constexpr int credits_line_count = 390;
+extern const char* const credits_lines[credits_line_count];
+
+// 0.75 x every positive step of the finale stream's position; starts with a
+// previous position of 2.0 so that the silent stream before the finale
+// (position 0) counts for nothing.
+extern DerivedClock credits_clock;
+extern float credits_scroll;  // the clock's value as a float
+extern float credits_offset;  // upward shift of all lines, screen heights
+
+// Called by the display callback each frame once demo_time passes 1799
+// (unless the hidden part is on), with (-0.05, -0.34).
+void draw_end_credits(float x_origin, float y_origin);
+
+// pass 0 draws the line's bar (or the picture), pass 1 its text.
+void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass);
+
+// The picture texture as a centred plate (zoom 6 for the credits).
+void draw_picture_plate(float alpha, float zoom, float dx, float dy);
+
+// --- Pure rules ---------------------------------------------------------------
+
+// 0 up to scroll 0, scroll^2 / 15 below 1, scroll / 15 above.
+float credits_offset_for(float scroll);
+
+// Text baseline of line `index`, window pixels, for the line origin y and offset.
+double credits_line_baseline(int index, float y, float offset);
+
+// Lines are drawn while their baseline lies in [-200, 1200].
+bool credits_line_in_band(double baseline);
+
+// Vertical offset handed to the picture plate by line `index`.
+float credits_picture_dy(int index, float offset);
+
+// Width of a line's bar, unit screen widths (36 pixels of 1280 per character).
+float credits_bar_width(int length);
+
+// The x origin of line `index` for the caller's x_origin.
+float credits_line_x(int index, float x_origin);

@@ -1,0 +1,65 @@
+// font.h: the seven-segment glyph font and its printf-style print operation.
+//
+// build_glyph_font turns "digital-7.ttf" (working directory) into one texture
+// and one display list per character code 0 to 127, using FreeType once at
+// start-up. freetype::print draws text, possibly of several lines, at window
+// pixel positions with those lists, applying the caller's modelview matrix in
+// pixel units. Needs a current GL context; main thread only.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstddef>
+#include <exception>
+
+struct GlyphFont {
+    float pixel_height = 0;          // requested glyph size (64)
+    GLuint glyph_textures[128] = {};  // texture of character code c at index c
+    GLuint first_list = 0;           // list first_list + c draws code c
+};
+
+extern GlyphFont our_font;
+
+// Size of every formatting buffer of the text code; longer output is cut.
+constexpr std::size_t text_buffer_size = 380;
+
+// Fills our_font. Throws std::runtime_error carrying one of the four font
+// messages ("FT_New_Face failed (...)" when the file is missing or bad).
+void build_glyph_font();
+
+// What main does with a failure of the font build: writes the message alone
+// (and a newline) to stderr and returns the exit status, 1.
+int report_font_failure(const std::exception& failure);
+
+// Projection = pixel grid of the current viewport (pushed), and back.
+void push_screen_projection();
+void pop_screen_projection();
+
+// printf into `buffer`, cut to fit; returns what vsnprintf returns.
+int format_text(char (&buffer)[text_buffer_size], const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+namespace freetype {
+// Prints at window pixels (x, y) = baseline origin of the first line, in the
+// current colour. A null format prints nothing. Lines are split at "\n" and
+// drawn font.pixel_height / 0.63 pixels apart; a text that begins with "1" is
+// moved 26 pixels right.
+void print(const GlyphFont& font, float x, float y, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+}  // namespace freetype
+
+// --- Pure rules of the print operation (no GL) --------------------------------
+
+// Distance between printed lines, pixels.
+float print_line_height(const GlyphFont& font);
+
+// Where line `line` (0 first) of a printed text starts. `formatted` is false
+// for a null format, which never takes the "1" shift.
+struct LineOrigin {
+    float x, y;
+};
+LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char* text,
+                             bool formatted, int line);
+
+// Lines a text splits into: one more than its "\n" characters.
+int count_text_lines(const char* text);

@@ -1,0 +1,42 @@
+// overlays.h: the seven-segment countdown panel and the bitmap captions.
+//
+// The scene timeline renders the countdown panel into the overlay target every
+// main-show frame and draws small GLUT bitmap captions over the scene. The
+// value shown and the colours are pure functions of the clock, kept apart
+// from the drawing. Depends on text/font.h, app/targets.h, audio/music.h.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The clock MM:SS:T counting down to tenth 1819 of the clock argument c.
+struct CountdownDigits {
+    int minutes, seconds, tenths;  // clamped to 0 when negative
+    int digits[5];                 // minute tens, minute units, second tens, units, tenths
+};
+CountdownDigits countdown_digits(float c);
+
+struct Rgb {
+    float r, g, b;
+};
+struct CountdownPalette {
+    Rgb panel_outer, panel_inner, unlit, lit;
+};
+// Green up to and including time 1300, magenta strictly above.
+CountdownPalette countdown_palette(float time);
+
+// Where each of the seven cells (digit, digit, colon, digit, digit, colon,
+// digit) sits, pixels right of the panel's text origin.
+extern const int countdown_cell_offsets[7];
+
+// The dim companion of a lit seven-segment text: "8" (or "E" for C, E, F and
+// their lower case) wherever a segment could light, punctuation kept.
+std::string unlit_text(std::string_view text);
+
+// Draws the panel with its corner at unit coordinates (x, y) of the current
+// viewport, showing countdown_digits(c), palette by demo_time. Leaves the
+// window perspective of use_window_perspective in force.
+void draw_countdown_panel(float x, float y, float c);
+
+// GLUT 9 x 15 bitmap text from raster position (x, y, z), current colour.
+void draw_bitmap_text(float x, float y, float z, const char* text);
