@@ -1,22 +1,10 @@
 # Storyboard, replay, recording, command keys and the storyboard checker.
-
-# Until the music clock is part of the build, the commands' time stamps link
-# against a stand-in for its two variables.
-file(GLOB sync_audio_sources ${CMAKE_SOURCE_DIR}/src/audio/*.cpp)
-set(sync_clock_standin tests/sync_clock_standin.cpp)
-foreach(f ${sync_audio_sources})
-  file(STRINGS ${f} hit REGEX "^[a-z ]*double +demo_time_d")
-  if(hit)
-    set(sync_clock_standin "")
-  endif()
-endforeach()
-
 tangle_test(test_sync_storyboard LABEL unit
-  SOURCES tests/sync_storyboard_test.cpp ${sync_clock_standin})
+  SOURCES tests/sync_storyboard_test.cpp)
 tangle_test(test_sync_commands LABEL unit
-  SOURCES tests/sync_commands_test.cpp ${sync_clock_standin})
+  SOURCES tests/sync_commands_test.cpp)
 tangle_test(test_sync_checker LABEL unit
-  SOURCES tests/sync_checker_test.cpp tools/storyboard/check.cpp ${sync_clock_standin}
+  SOURCES tests/sync_checker_test.cpp tools/storyboard/check.cpp
   LIBS PkgConfig::MPG123)
 
 if(NOT TANGLE_SANITIZE)

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/decoder.h"
 #include "sync/commands.h"
 #include "sync/storyboard.h"
 
@@ -218,21 +219,18 @@ std::string firing_problem(float time, int key, double music_seconds) {
 }  // namespace
 
 double music_file_seconds(const char* path) {
-#if MPG123_API_VERSION < 46
-    mpg123_init();
-#endif
-    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
-    if (!handle) return -1;
-    double seconds = -1;
-    if (mpg123_open(handle, path) == MPG123_OK && mpg123_scan(handle) == MPG123_OK) {
-        long rate = 0;
-        int channels = 0, encoding = 0;
-        const off_t samples = mpg123_length(handle);
-        if (mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0 && samples >= 0)
-            seconds = static_cast<double>(samples) / rate;
-        mpg123_close(handle);
+    // The show's own decoder, so the length is counted as the clock counts it
+    // (gapless); a full scan makes it exact where the headers only estimate.
+    Decoder decoder;
+    std::string error;
+    if (!decoder_open(decoder, path, false, error) || decoder.rate <= 0) return -1;
+    int64_t frames = decoder.length_hint;
+    if (mpg123_scan(decoder.mpg) == MPG123_OK) {
+        const off_t scanned = mpg123_length(decoder.mpg);
+        if (scanned >= 0) frames = scanned;
     }
-    mpg123_delete(handle);
+    const double seconds = frames >= 0 ? static_cast<double>(frames) / decoder.rate : -1;
+    decoder_close(decoder);
     return seconds;
 }
 

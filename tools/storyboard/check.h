@@ -3,7 +3,7 @@
 // Reads FILE with the show's own loader and tells the author, line by line,
 // which records the show will never fire or will read differently from how
 // they look, then a one-line summary. Depends on sync/storyboard.h,
-// sync/commands.h and libmpg123 (the length of the main music).
+// sync/commands.h and audio/decoder.h (the length of the main music).
 #pragma once
 
 #include <cstdio>
