@@ -251,6 +251,8 @@ TEST(StoryboardRecord, AppendsOneLinePerPressInTheStoryboardFormat) {
     std::remove(path.c_str());
     record_key('A', 12.5f, path.c_str());
     record_key(27, 13.25f, path.c_str());
+    record_key('\t', 13.5f, path.c_str());  // would shift the next record on reading back
+    record_key('\r', 13.6f, path.c_str());
     record_key('q', 0.1f, path.c_str());
     EXPECT_EQ(read_file(path), "12.500000 A\n13.250000 \x1b\n0.100000 q\n");
 
