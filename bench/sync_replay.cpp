@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -27,6 +28,8 @@ const std::string& storyboard_file() {
         // Mostly in time order, as a recording is, with a few out of place.
         for (int i = 0; i < 400; ++i) std::fprintf(f, "%f %c\n", i * 0.75 + jitter(rng), keys[key(rng)]);
         std::fclose(f);
+        static std::string to_remove = name;
+        std::atexit([] { std::remove(to_remove.c_str()); });
         return name;
     }();
     return path;
