@@ -103,12 +103,21 @@ TEST(StoryboardChecker, ShiftedAndRunTogetherRecordsAreMisread) {
     EXPECT_TRUE(has(v.out, ":1: the show reads 1.000 s with key \",\" and takes the rest of the line, \"5 A\""))
         << v.out;
 
+    // Two keys run together: the second is a malformed record of its own.
+    v = check_text("1 AB\n2 C\n");
+    EXPECT_EQ(v.status, 1);
+    EXPECT_TRUE(has(v.out, ":1: the show reads 1.000 s with key \"A\" and takes the rest of the line, \"B\""))
+        << v.out;
+    EXPECT_TRUE(has(v.out, ":1: can't read a record from \"B\": the show stops reading here; 1 later record is "
+                           "lost (line 2)"))
+        << v.out;
+
     // "7E" reads as a number with a dangling exponent, then takes the next line's "8".
     v = check_text("7E\n8 A\n");
     EXPECT_EQ(v.status, 1);
     EXPECT_TRUE(has(v.out, ":1: no key after the time \"7E\"")) << v.out;
     EXPECT_FALSE(has(v.out, "white-space key")) << v.out;
-    EXPECT_TRUE(has(v.out, ":2: can't read a record from \"8 A\"")) << v.out;
+    EXPECT_TRUE(has(v.out, ":2: can't read a record from \"A\"")) << v.out;
 }
 
 TEST(StoryboardChecker, UnreadableFileIsStatusTwo) {

@@ -101,9 +101,10 @@ std::string quote(const Text& text, long from, long to) {
     return s + "\"";
 }
 
-std::string quote_line(const Text& text, int line) {
-    const long from = skip_space(text, text.line_starts[line - 1]);
-    return quote(text, from, std::max(from, line_end(text, line)));
+// From `offset` (white space skipped) to the end of that line.
+std::string quote_rest_of_line(const Text& text, long offset) {
+    const long from = skip_space(text, offset);
+    return quote(text, from, std::max(from, line_end(text, line_of(text, from))));
 }
 
 std::string describe_key(int key) {
@@ -278,7 +279,7 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
         if (read.got == 0 && static_cast<int>(slot) == load.stopped_at) {
             int last_line = line;
             const int behind = count_record_lines(text, line + 1, last_line);
-            std::string message = "can't read a record from " + quote_line(text, line) +
+            std::string message = "can't read a record from " + quote_rest_of_line(text, read.start) +
                                   ": the show stops reading here";
             if (behind > 0)
                 message += "; " + plural(behind, "later record", "is", "are") + " lost (" +
@@ -294,7 +295,7 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             continue;
         }
         if (read.got == 0) {
-            findings.push_back({line, "can't read a record from " + quote_line(text, line) +
+            findings.push_back({line, "can't read a record from " + quote_rest_of_line(text, read.start) +
                                           "; the show passes over " + quote(text, read.start, read.end) +
                                           " and reads on"});
             state[slot] = record_misread;
