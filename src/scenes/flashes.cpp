@@ -1,0 +1,179 @@
+// flashes.cpp: drawing of the pulses, flares and burst (see flashes.h).
+#include "scenes/flashes.h"
+
+#include <GL/glew.h>
+
+#include "app/demo_state.h"
+#include "app/frame.h"
+#include "audio/music.h"
+#include "effects/shapes.h"
+#include "scenes/timeline_rules.h"
+
+namespace {
+// A downward-pointing triangle, closed by repeating its first corner.
+void draw_triangle_outline() {
+    glBegin(GL_LINE_STRIP);
+    glVertex3f(-1.0f, 1.0f, 0.0f);
+    glVertex3f(1.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, -1.0f, 0.0f);
+    glVertex3f(-1.0f, 1.0f, 0.0f);
+    glEnd();
+}
+
+void grey(float level, float alpha) { glColor4f(ink_grey * level, ink_grey * level, ink_grey * level, alpha); }
+
+// The triangle tunnel: six nested triangles whose scalings accumulate.
+void draw_pulse_d(float time, double time_d, float step) {
+    glPushMatrix();
+    glScalef(pulse_d_size, pulse_d_size, pulse_d_size);
+    glTranslatef(0.0f, -0.3f, 0.0f);
+    glLineWidth(3.0f);
+    if (advance_flash_clock(pulse_d_time, time, step, pulse_d_window)) {
+        float s = tunnel_fade(time_d, pulse_d_time);
+        for (int k = 0; k < 6; ++k) {
+            glScalef(static_cast<float>(2.7 - 1.3 * s), static_cast<float>(2.6 - 1.3 * s),
+                     static_cast<float>(2.6 - 1.35 * s));
+            grey(s, static_cast<float>(0.7 * s));
+            draw_triangle_outline();
+        }
+    }
+    glPopMatrix();
+}
+
+// A ring pulse: two dark rings hugging one bright one, all shrinking by
+// `growth` times the fade. Pulse b greys its bright ring with the fade,
+// pulse a keeps it at full grey and fades only its alpha.
+struct RingPulse {
+    double inner, outer, middle, growth;
+    bool fade_grey;
+};
+
+void draw_ring_pulse(float& clock, float size, float window, const RingPulse& ring, float time,
+                     double time_d, float step) {
+    glPushMatrix();
+    glScalef(size, size, size);
+    glLineWidth(2.0f);
+    if (advance_flash_clock(clock, time, step, window)) {
+        float s = pulse_fade(time_d, clock, 4.5);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.4f);
+        draw_ripple_ellipse(static_cast<float>(ring.inner - ring.growth * s));
+        draw_ripple_ellipse(static_cast<float>(ring.outer - ring.growth * s));
+        grey(ring.fade_grey ? s : 1.0f, s);
+        draw_ripple_ellipse(static_cast<float>(ring.middle - ring.growth * s));
+    }
+    glPopMatrix();
+}
+
+void draw_pulse_e(float time, double time_d, float step) {
+    glPushMatrix();
+    glLineWidth(2.0f);
+    if (advance_flash_clock(pulse_e_time, time, step, pulse_e_window)) {
+        glEnable(GL_BLEND);
+        float s = pulse_fade(time_d, pulse_e_time, 4.5);
+        float v = static_cast<float>(0.46 - 0.3 * s);
+        glScalef(v, v, v);
+        glScalef(1.66f, 1.6f, 1.6f);
+        glPushMatrix();
+        glScalef(1.025f, 1.025f, 1.025f);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.3f);
+        draw_triangle_outline();
+        glPopMatrix();
+        glPushMatrix();
+        glScalef(0.98f, 0.98f, 0.98f);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.3f);
+        draw_triangle_outline();
+        glPopMatrix();
+        glScalef(0.98f, 0.98f, 0.98f);
+        grey(1.0f, 0.6f);
+        draw_triangle_outline();
+    }
+    glPopMatrix();
+}
+
+// The ray: a new random direction on every frame it draws.
+void draw_pulse_c(float time, double time_d, float step) {
+    glPushMatrix();
+    glScalef(pulse_c_size, pulse_c_size, pulse_c_size);
+    glLineWidth(2.0f);
+    if (advance_flash_clock(pulse_c_time, time, step, pulse_c_window)) {
+        float s = pulse_fade(time_d, pulse_c_time, 4.5);
+        grey(s, s);
+        RayEnd end = next_ray_end();
+        glBegin(GL_LINES);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glVertex3f(end.x, end.y, 0.0f);
+        glEnd();
+    }
+    glPopMatrix();
+}
+
+void draw_flare_a(float time, double time_d, float step) {
+    if (!advance_flash_clock(flare_a_time, time, step, flare_window)) return;
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPushMatrix();
+    float s = flare_fade(time_d, flare_a_time);
+    glRotatef(flare_angle(flare_a_value, s), 0.0f, 0.0f, 1.0f);
+    glScalef(3.0f, 0.5f, 1.0f);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.4f);
+    glScalef(1.01f, 1.01f, 1.0f);
+    draw_spike(0.35f);
+    grey(s, 0.4f);
+    glScalef(0.98f, 0.98f, 1.0f);
+    draw_spike(0.35f);
+    glPopMatrix();
+}
+
+void draw_flare_b(float time, double time_d, float step) {
+    if (!advance_flash_clock(flare_b_time, time, step, flare_window)) return;
+    float u = flare_b_dim(time, flare_b_time);
+    glColor4f(u, u, u, 1.0f);
+    glPushMatrix();
+    float s = flare_fade(time_d, flare_b_time);
+    glRotatef(flare_angle(flare_b_value, s), 0.0f, 0.0f, 1.0f);
+    glTranslatef(0.5f - 0.5f * u, 0.0f, 0.0f);
+    grey(s * u, 0.5f);
+    glScalef(3.0f, 0.5f, 1.0f);
+    draw_spike(0.15f);
+    glPopMatrix();
+}
+}  // namespace
+
+void draw_flashes() {
+    float time = demo_time;
+    double time_d = demo_time_d;
+    float step = frame_step;
+    draw_pulse_d(time, time_d, step);
+    draw_ring_pulse(pulse_b_time, pulse_b_size, pulse_b_window, {1.99, 2.01, 2.0, 0.1, true}, time,
+                    time_d, step);
+    draw_ring_pulse(pulse_a_time, pulse_a_size, pulse_a_window, {2.99, 3.01, 3.0, 0.7, false}, time,
+                    time_d, step);
+    draw_pulse_e(time, time_d, step);
+    // The texture bound at the start of the frame becomes current; nothing
+    // below sends texture coordinates.
+    glEnable(GL_TEXTURE_2D);
+    draw_pulse_c(time, time_d, step);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_POLYGON_SMOOTH);
+    draw_flare_a(time, time_d, step);
+    draw_flare_b(time, time_d, step);
+}
+
+void draw_burst() {
+    float time = demo_time;
+    if (!burst_window(time)) return;
+    if (!advance_burst(burst_time, time)) return;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    float a = burst_alpha(time, burst_time);
+    glColor4f(a, a, a, a);
+    BurstDot dots[burst_dot_count];
+    compute_burst_dots(burst_seed, a, burst_count, dots);
+    for (const BurstDot& dot : dots) {
+        glPushMatrix();
+        grey(1.0f, dot.alpha);
+        glTranslatef(dot.x, dot.y, 0.0f);
+        draw_star_dot(dot.radius);
+        glPopMatrix();
+    }
+}

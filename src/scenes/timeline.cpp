@@ -1,0 +1,294 @@
+// timeline.cpp: the main show's fixed sequence of drawing steps (see timeline.h).
+//
+// Every step is guarded by a window on T (the previous frame's demo_time;
+// windows are strict on both ends unless noted), by a command-set switch or
+// by a command-stamped trigger time. Two saves of the drawing-state step are
+// never restored: the model-view stack fills up after the first frames and
+// the 32-entry limit (matrix_stack.h) shapes the picture from then on.
+#include "scenes/timeline.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+#include "app/demo_state.h"
+#include "app/frame.h"
+#include "app/targets.h"
+#include "audio/music.h"
+#include "effects/lines.h"
+#include "effects/noise.h"
+#include "effects/plates.h"
+#include "physics/cloth.h"
+#include "scenes/flashes.h"
+#include "scenes/matrix_stack.h"
+#include "scenes/timeline_imports.h"
+#include "scenes/timeline_rules.h"
+
+namespace {
+struct Anchor {
+    float x, y, z;
+};
+
+Anchor anchor_of(const ClothSheet& sheet) {
+    return {static_cast<float>(sheet.anchor_offset.x), static_cast<float>(sheet.anchor_offset.y),
+            static_cast<float>(sheet.anchor_offset.z)};
+}
+
+// A zero axis leaves the matrix as it is (the anchors start at the origin);
+// drivers disagree on what a zero axis does, so it never reaches them.
+void rotate_about(float angle, float x, float y, float z) {
+    if (x == 0.0f && y == 0.0f && z == 0.0f) return;
+    glRotatef(angle, x, y, z);
+}
+
+void rotate_by_spins() {
+    glRotated(spin_x, 1.0, 0.0, 0.0);
+    glRotated(spin_y, 0.0, 1.0, 0.0);
+    glRotated(spin_z, 0.0, 0.0, 1.0);
+}
+
+// The tumbling of the anchor sphere and the style-1 cube, by T.
+void rotate_by_time(float time) {
+    glRotatef(static_cast<float>(time * 3.2), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(time * 4.23), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(-time * 5.4), 0.0f, 0.0f, 1.0f);
+}
+
+void scale_lattice() { glScalef(1.0f, 1.4f, 1.1f); }
+
+void switch_to_finale(float time) {
+    // The main stream stops here, so demo_time stands still from now on.
+    if (advance_finale(time)) music_switch_to(finale_stream);
+}
+
+void place_camera() {
+    Anchor a = anchor_of(cloth_a);
+    Anchor b = anchor_of(cloth_b);
+    rotate_about(10.0f, b.x, b.y, -b.z);
+    rotate_about(-10.0f, -a.x, -a.y, a.z);
+    glTranslatef(-b.x, -b.y, -b.z);
+    glTranslatef(a.x, a.y, a.z);
+}
+
+// The frame's drawing state and its two saves that nothing restores.
+void set_drawing_state() {
+    glPointSize(1.0f);
+    glLineWidth(2.0f);
+    glColor3f(ink_grey, ink_grey, ink_grey);
+    glEnable(GL_POINT_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    glPushMatrix();
+    glColor3f(ink_grey, ink_grey, ink_grey);
+    glEnable(GL_POLYGON_SMOOTH);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_NORMALIZE);
+    glScalef(3.5f, 3.5f, 3.5f);
+    glScalef(0.5f, 0.5f, 0.5f);
+    glEnable(GL_TEXTURE_2D);
+    glPushMatrix();
+    // Stays bound for the later steps that enable texturing without binding.
+    glBindTexture(GL_TEXTURE_2D, textures[18]);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void draw_wire_torus(float time) {
+    glDisable(GL_DEPTH_TEST);  // back on after the flashes
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glPushMatrix();
+    glColor4f(0.75f, 0.73f, 0.74f, 0.6f);
+    glRotatef(static_cast<float>(time * 0.2), 1.2f, 0.9f, 0.2f);
+    glRotatef(45.0f, 0.0f, 1.0f, 1.0f);
+    glScalef(1.5f, 1.4f, 1.0f);
+    glutWireTorus(3.4, 3.4, 128, 16);
+    glPopMatrix();
+    glDisable(GL_LIGHTING);
+}
+
+void move_anchors_by_noise(float time) {
+    float noise[6];
+    float x = anchor_noise_argument(time);
+    for (int k = 0; k < 6; ++k) {
+        noise[k] = 0.0f;
+        const NoiseCurve& c = anchor_noise[k];
+        fractal_noise(noise[k], c.offset, c.amplitude, c.persistence, c.frequency, x);
+    }
+    double offset[3];
+    if (cloth_a_auto_offset == 1) {
+        auto_anchor_a(noise, offset);
+        cloth_a.anchor_offset = {offset[0], offset[1], offset[2]};
+    }
+    if (cloth_b_auto_offset == 1) {
+        auto_anchor_b(noise, offset);
+        cloth_b.anchor_offset = {offset[0], offset[1], offset[2]};
+    }
+}
+
+void draw_particle_cloud() {
+    glPushMatrix();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    draw_cloud();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glPopMatrix();
+}
+
+void draw_glow_sphere(float time, double time_d) {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    GlowState glow{glow_time, glow_counter};
+    float fade = advance_glow(glow, time);
+    glow_time = glow.time;
+    glow_counter = glow.counter;
+    float rgba[4];
+    glow_colour(fade, rgba);
+    glColor4fv(rgba);
+    glDisable(GL_LINE_SMOOTH);
+    if (sphere_hidden == 0) glutSolidSphere(glow_sphere_radius(time_d), 256, 256);
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+}
+
+void draw_anchor_sphere(float time) {
+    Anchor b = anchor_of(cloth_b);
+    glPushMatrix();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glTranslatef(b.x, b.y, b.z);
+    rotate_by_spins();
+    rotate_by_time(time);
+    glDisable(GL_LIGHTING);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    glutSolidSphere(static_cast<double>(0.2f), 32, 32);
+    glPopMatrix();
+}
+
+void draw_styled_cloth_b(float time) {
+    glPushMatrix();
+    scale_lattice();
+    rotate_by_spins();
+    if (cloth_b_style == 1) {
+        draw_sheet(cloth_b, cloth_draw_flag, 1);
+        glColor4f(0.9f, 0.93f, 0.92f, 0.55f);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_COLOR_MATERIAL);
+        Anchor b = anchor_of(cloth_b);
+        glTranslatef(b.x, b.y, b.z);
+        rotate_by_spins();
+        rotate_by_time(time);
+        glutSolidCube(0.4);
+        glDisable(GL_LIGHTING);
+    } else if (cloth_b_style == 2) {
+        draw_sheet(cloth_b, cloth_draw_flag, 2);
+    } else if (cloth_b_style == 3) {
+        draw_sheet(cloth_b, 1 - cloth_draw_flag, 3);
+    }
+    Anchor a = anchor_of(cloth_a);
+    Anchor b = anchor_of(cloth_b);
+    glBegin(GL_LINE_STRIP);
+    glVertex3f(a.x, a.y, a.z);
+    glVertex3f(b.x, b.y, b.z);
+    glEnd();
+    glPopMatrix();
+}
+
+void draw_lattice_block(float time, double time_d) {
+    glPushMatrix();
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    scale_lattice();
+    rotate_by_spins();
+    if (time > 1100.0f) {
+        sphere_hidden = 1;
+        draw_sheet_bridge(cloth_a, cloth_b);
+    }
+    if (time_d > 1270.0 && time_d < 1360.0) {
+        draw_cloud_links(cloth_a);
+        draw_cloud_links(cloth_b);
+    }
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    if (time > 440.0f && time < 1000.0f) draw_glow_sphere(time, time_d);
+    draw_sheet(cloth_b, cloth_draw_flag, 0);
+    draw_sheet(cloth_a, cloth_draw_flag, 0);
+    draw_anchor_sphere(time);
+    if (cloth_b_style != 0) draw_styled_cloth_b(time);
+    glPushMatrix();
+    scale_lattice();
+    rotate_by_spins();
+    draw_sheet(cloth_a, cloth_draw_flag, 4);
+    glPopMatrix();
+    draw_burst();
+    glPopMatrix();
+    draw_captions();
+}
+
+void draw_title_plates(float time) {
+    glPushMatrix();
+    float size = title_plate_growth(time) + 3.0f;
+    int slots[title_plate_count];
+    int count = title_plates_at(time, slots);
+    for (int k = 0; k < count; ++k) draw_plate(textures[slots[k]], 1.0f, size);
+    glPopMatrix();
+}
+
+void draw_main_show() {
+    float time = demo_time;
+    double time_d = demo_time_d;
+    float step = frame_step;
+
+    switch_to_finale(time);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_LINE_SMOOTH);
+    glDisable(GL_TEXTURE_2D);
+    place_camera();
+    cloth_a.anchor_spin += 0.08 * step;
+    cloth_b.anchor_spin -= 0.01 * step;
+    glTranslatef(0.0f, 0.0f, -2.0f);
+    set_drawing_state();
+    if (time > 330.0f && time < 375.0f) draw_wire_torus(time);
+    if (time > 1400.0f) draw_flashes();
+    glEnable(GL_DEPTH_TEST);
+    move_anchors_by_noise(time);
+    draw_particle_cloud();
+    if (depth_test_on == 1) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    if (time_d < 210.0) {
+        // Black ink and no line smoothing until the lattice enters; the next
+        // frame's clear switches smoothing on again.
+        glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        glDisable(GL_LINE_SMOOTH);
+    }
+    if (lattice_switch == 1 && time_d > 210.0) draw_lattice_block(time, time_d);
+    draw_title_plates(time);
+    draw_countdown_pass();
+    draw_closing_sequence();
+    glViewport(0, 0, 1280, 720);
+    // Kept until the next frame's countdown pass restores it.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    attrib_saved = 1;
+    place_roots(cloth_a);
+    place_roots(cloth_b);
+}
+}  // namespace
+
+void init_timeline() { limit_modelview_stack(); }
+
+void scene_timeline() {
+    limit_modelview_stack();
+    if (hidden_part_on == 1) {
+        run_hidden_part();
+        return;
+    }
+    draw_main_show();
+}
