@@ -12,9 +12,13 @@
 using StreamHandle = uint32_t;  // 0: no stream
 
 // --- The player (one implementation per backend) ---------------------------
-bool music_init();                                      // open the output at 44100 Hz
+// Opens the output at 44100 Hz. Without a device the player still runs, every
+// stream keeping time silently on the wall clock, so it reports true then too.
+bool music_init();
 void music_start();                                     // start (or restart) output
-StreamHandle music_open(const char* path, bool loop);   // a stream from a file
+// A stream from a file, decoded as it plays. A missing or undecodable file
+// gives a silent stream that keeps time from when it is played.
+StreamHandle music_open(const char* path, bool loop);
 void music_free(StreamHandle stream);                   // release; 0 is ignored
 void music_play(StreamHandle stream);                   // play without restart
 void music_stop_all();                                  // every stream stops where it stands

@@ -1,1 +1,173 @@
-// placeholder until the player lands
+// music_live.cpp: the show's player, on SDL 1.2's audio output.
+//
+// Depends on mixer.h and SDL (its audio subsystem only; video is never
+// touched). One callback on SDL's audio thread mixes whatever plays into
+// 44100 Hz stereo 16-bit; the main thread starts and stops streams and reads
+// positions under the same lock.
+//
+// Position means what is audible now. The callback notes, per stream, where
+// the block it just mixed begins and when; a reading moves on from there with
+// the steady clock but never past the end of that block. So the position grows
+// smoothly between callbacks (frame steps at 60 Hz and more don't stutter) and
+// never runs ahead of the sound.
+//
+// Without an output device, and for streams whose file is missing or no mp3,
+// a stream keeps time on the steady clock from the moment it is played, so
+// the show still runs, silently.
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "audio/mixer.h"
+#include "audio/music.h"
+
+namespace {
+
+constexpr int device_frames = 1024;  // frames per callback, about 23 ms
+
+std::mutex lock;                  // the stream table, against the callback
+bool init_called = false;
+bool device_open = false;
+std::vector<float> mix_buffer;    // grown only if SDL asks for an unusual block
+const auto clock_origin = std::chrono::steady_clock::now();
+
+double now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_origin).count();
+}
+
+bool keeps_clock(const MixStream& s) { return !s.decoded || !device_open; }
+
+// Mixer frames audible at `t` for a decoded stream on the device.
+double audible_frames(const MixStream& s, double t)
+{
+    if (!s.playing) return static_cast<double>(s.mixed);
+    double ahead = std::max(0.0, t - s.block_time) * mix_rate;
+    return std::min(static_cast<double>(s.block_start) + ahead, static_cast<double>(s.mixed));
+}
+
+double stream_frames(const MixStream& s, double t)
+{
+    return keeps_clock(s) ? mixer_clock_frames(s, t) : audible_frames(s, t);
+}
+
+void audio_callback(void*, Uint8* out, int len)
+{
+    double t = now();
+    size_t frames = static_cast<size_t>(len) / 4;
+    std::lock_guard<std::mutex> guard(lock);
+    if (mix_buffer.size() < 2 * frames) mix_buffer.resize(2 * frames);
+    mixer_mix(mix_buffer.data(), frames, t);
+    int16_t* samples = reinterpret_cast<int16_t*>(out);
+    for (size_t i = 0; i < 2 * frames; ++i) samples[i] = mixer_to_s16(mix_buffer[i]);
+}
+
+void report_no_device(const char* why)
+{
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    std::fprintf(stderr, "tangle: audio device (%s): %s; the music plays silently on the wall clock\n",
+                 driver && *driver ? driver : "default", why);
+}
+
+}  // namespace
+
+bool music_init()
+{
+    // Without a device the player still works (every stream on the wall
+    // clock), so this reports success and the show keeps its clock.
+    if (init_called) return true;
+    init_called = true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        report_no_device(SDL_GetError());
+        return true;
+    }
+    SDL_AudioSpec want{};
+    want.freq = mix_rate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = device_frames;
+    want.callback = audio_callback;
+    mix_buffer.resize(2 * device_frames);
+    // No "obtained" spec: SDL converts to whatever the device takes.
+    if (SDL_OpenAudio(&want, nullptr) != 0) {
+        report_no_device(SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return true;
+    }
+    device_open = true;
+    SDL_PauseAudio(0);
+    return true;
+}
+
+void music_start()
+{
+    if (device_open) SDL_PauseAudio(0);
+}
+
+StreamHandle music_open(const char* path, bool loop)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return mixer_open(path, loop);
+}
+
+void music_free(StreamHandle stream)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    mixer_free(stream);
+}
+
+void music_play(StreamHandle stream)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    MixStream* s = mixer_find(stream);
+    if (!s || s->playing) return;
+    double t = now();
+    if (keeps_clock(*s)) {
+        mixer_clock_play(*s, t);
+        return;
+    }
+    s->playing = true;
+    s->block_start = s->mixed;  // nothing new is audible before the next callback
+    s->block_time = t;
+}
+
+void music_stop_all()
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        double t = now();
+        for (int i = 0; i < max_streams; ++i) {
+            MixStream* s = mixer_stream_at(i);
+            if (!s) continue;
+            if (keeps_clock(*s)) {
+                mixer_clock_stop(*s, t);
+            } else if (s->playing) {
+                // Mixed but not yet heard is given back, so a later play
+                // resumes exactly where the sound stopped.
+                mixer_rewind(*s, static_cast<uint64_t>(audible_frames(*s, t)));
+                s->playing = false;
+            }
+        }
+    }
+    if (device_open) SDL_PauseAudio(1);
+}
+
+uint64_t music_position_bytes(StreamHandle stream)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    const MixStream* s = mixer_find(stream);
+    if (!s) return 0;
+    return mixer_position_bytes(*s, stream_frames(*s, now()), keeps_clock(*s));
+}
+
+double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return mixer_bytes_to_seconds(mixer_find(stream), bytes);
+}

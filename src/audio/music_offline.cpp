@@ -1,1 +1,174 @@
-// placeholder until the player lands
+// music_offline.cpp: the player whose clock moves only when told to.
+//
+// Depends on mixer.h. The capture tool and the tests link it instead of the
+// live player: music_offline_advance mixes exactly that much time of what
+// plays and, when a WAV file is open, appends it there, so pictures and
+// sound stay frame-exact. Streams whose file is missing keep time on this
+// same clock, silently.
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "audio/mixer.h"
+#include "audio/music.h"
+
+namespace {
+
+constexpr size_t advance_chunk = 4096;
+constexpr uint32_t wav_header_bytes = 44;
+constexpr uint64_t wav_max_data = 0xFFFFFFFFull - 36 - 3;  // what the header's sizes can hold
+
+double clock_seconds = 0;      // how far the clock has been advanced
+uint64_t clock_frames = 0;     // mixer frames mixed so far
+float mix_buffer[2 * advance_chunk];
+
+std::FILE* wav = nullptr;
+std::string wav_path;
+uint64_t wav_data_bytes = 0;
+
+double now() { return static_cast<double>(clock_frames) / mix_rate; }
+
+void put_u16(unsigned char* p, uint32_t v)
+{
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void put_u32(unsigned char* p, uint32_t v)
+{
+    put_u16(p, v & 0xFFFF);
+    put_u16(p + 2, v >> 16);
+}
+
+void wav_fail(const char* what)
+{
+    std::fprintf(stderr, "tangle: %s: %s: %s; sound capture stopped\n", wav_path.c_str(), what,
+                 std::strerror(errno));
+    std::fclose(wav);
+    wav = nullptr;
+}
+
+// Writes the header with the sizes so far and flushes, so the file stays a
+// valid WAV whenever the process stops.
+void wav_write_header()
+{
+    uint32_t data = static_cast<uint32_t>(std::min(wav_data_bytes, wav_max_data));
+    unsigned char h[wav_header_bytes];
+    std::memcpy(h, "RIFF", 4);
+    put_u32(h + 4, 36 + data);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put_u32(h + 16, 16);          // format chunk size
+    put_u16(h + 20, 1);           // integer PCM
+    put_u16(h + 22, 2);           // channels
+    put_u32(h + 24, mix_rate);    // frames per second
+    put_u32(h + 28, mix_rate * 4);
+    put_u16(h + 32, 4);           // bytes per frame
+    put_u16(h + 34, 16);          // bits per sample
+    std::memcpy(h + 36, "data", 4);
+    put_u32(h + 40, data);
+    if (std::fseek(wav, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, wav) != sizeof h ||
+        std::fseek(wav, 0, SEEK_END) != 0 || std::fflush(wav) != 0)
+        wav_fail("can't write");
+}
+
+void wav_append(const float* samples, size_t frames)
+{
+    if (!wav || wav_data_bytes >= wav_max_data) return;
+    unsigned char bytes[4 * advance_chunk];
+    size_t n = std::min<uint64_t>(frames, (wav_max_data - wav_data_bytes) / 4);
+    for (size_t i = 0; i < 2 * n; ++i)
+        put_u16(bytes + 2 * i, static_cast<uint16_t>(mixer_to_s16(samples[i])));
+    if (std::fwrite(bytes, 4, n, wav) != n) {
+        wav_fail("can't write");
+        return;
+    }
+    wav_data_bytes += 4 * n;
+}
+
+}  // namespace
+
+bool music_init() { return true; }
+
+void music_start() {}
+
+StreamHandle music_open(const char* path, bool loop) { return mixer_open(path, loop); }
+
+void music_free(StreamHandle stream) { mixer_free(stream); }
+
+void music_play(StreamHandle stream)
+{
+    MixStream* s = mixer_find(stream);
+    if (!s || s->playing) return;
+    if (s->decoded)
+        s->playing = true;
+    else
+        mixer_clock_play(*s, now());
+}
+
+void music_stop_all()
+{
+    for (int i = 0; i < max_streams; ++i) {
+        MixStream* s = mixer_stream_at(i);
+        if (!s) continue;
+        if (s->decoded)
+            s->playing = false;
+        else
+            mixer_clock_stop(*s, now());
+    }
+}
+
+uint64_t music_position_bytes(StreamHandle stream)
+{
+    const MixStream* s = mixer_find(stream);
+    if (!s) return 0;
+    double frames = s->decoded ? static_cast<double>(s->mixed) : mixer_clock_frames(*s, now());
+    return mixer_position_bytes(*s, frames, false);
+}
+
+double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes)
+{
+    return mixer_bytes_to_seconds(mixer_find(stream), bytes);
+}
+
+void music_offline_advance(double seconds)
+{
+    if (!(seconds > 0)) return;  // also refuses NaN
+    clock_seconds += seconds;
+    // Frames follow the summed seconds, so many small steps don't drift.
+    uint64_t target = static_cast<uint64_t>(std::llround(clock_seconds * mix_rate));
+    while (clock_frames < target) {
+        size_t n = static_cast<size_t>(std::min<uint64_t>(advance_chunk, target - clock_frames));
+        mixer_mix(mix_buffer, n, now());
+        wav_append(mix_buffer, n);
+        clock_frames += n;
+    }
+    if (wav) wav_write_header();
+}
+
+bool music_offline_open_wav(const char* path)
+{
+    music_offline_close_wav();
+    wav_path = path;
+    wav = std::fopen(path, "wb");
+    if (!wav) {
+        std::fprintf(stderr, "tangle: %s: can't create: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    wav_data_bytes = 0;
+    wav_write_header();
+    return wav != nullptr;
+}
+
+void music_offline_close_wav()
+{
+    if (!wav) return;
+    wav_write_header();
+    if (wav && std::fclose(wav) != 0)
+        std::fprintf(stderr, "tangle: %s: can't finish writing: %s\n", wav_path.c_str(),
+                     std::strerror(errno));
+    wav = nullptr;
+}
