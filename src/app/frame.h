@@ -8,7 +8,7 @@
 extern float music_seconds_now;   // main stream seconds read at the start of this frame
 extern float music_seconds_prev;  // the same, previous frame
 extern float frame_step;          // 1.0 per 0.0333 s of music since the previous frame
-extern int window_width, window_height;
+extern int window_width, window_height;  // the composed picture's size: 1280 x 720
 
 // frame_step from two consecutive positions: the float quotient by 0.0333f,
 // exactly 1 when it comes out 0.
@@ -18,6 +18,15 @@ float compute_frame_step(float seconds_now, float seconds_prev);
 void choose_clear_colour(float time, float rgb[3]);
 
 void display_frame();
+// The composed 1280 x 720 picture's framebuffer (capture and tests read it back).
+void create_compose_target();
+unsigned compose_framebuffer();
+// Copies the composed picture into the window and swaps buffers.
+void present_frame();
+// A key press as the keyboard callback handles it: recorded, then its command.
+void press_key(unsigned char key);
+// Whether key presses are appended to the recording file (the capture tool turns it off).
+void set_key_recording(bool on);
 // display_frame without the buffer swap, so a caller can read the picture back first.
 void draw_frame();
 void update_frame();

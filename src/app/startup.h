@@ -4,3 +4,7 @@
 // Runs every start-up step in order; exits with status 1 when OpenGL 2.1 or
 // the shader extensions are missing.
 void start_up(int argc, char** argv);
+
+// The same with a fixed generator seed and another storyboard file, for runs
+// that must repeat exactly (capture, tests). A null storyboard means "keys.dat".
+void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard);

@@ -6,8 +6,7 @@
 
 #include "app/demo_state.h"
 #include "audio/music.h"
-
-extern Vec3 cloud_positions[1000];
+#include "physics/cloud.h"
 
 namespace {
 

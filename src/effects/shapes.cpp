@@ -20,7 +20,7 @@ void draw_star_dot(float x) {
 
 void draw_spike(float x) {
     glBegin(GL_POLYGON);
-    for_each_spike_vertex(x, [](ShapeVertex v) { glVertex2d(v.x, v.y); });
+    for_each_spike_vertex(x, [](SpikeVertex v) { glVertex2d(v.x, v.y); });
     glEnd();
 }
 

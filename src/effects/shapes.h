@@ -11,8 +11,11 @@
 
 #include <cmath>
 
+// Float fields: every coordinate is rounded to float before it is sent (as
+// doubles). Keeping the rounding in the type also keeps GCC 12 from folding
+// a float cast of a product with cos() back into double precision.
 struct ShapeVertex {
-    double x, y;
+    float x, y;
 };
 
 // Rippled ellipse of radius x: 721 vertices over two full turns; the radius
@@ -48,13 +51,17 @@ void for_each_star_dot_vertex(float x, Emit&& emit) {
     }
 }
 
-// Narrow triangle with its tip along +x: 0.5 x long, 3.9 x high.
+// Narrow triangle with its tip along +x: 0.5 x long, 3.9 x high, in double
+// precision throughout.
+struct SpikeVertex {
+    double x, y;
+};
 template <class Emit>
 void for_each_spike_vertex(float x, Emit&& emit) {
     double d = x;
-    emit(ShapeVertex{d, 1.95 * d});
-    emit(ShapeVertex{1.5 * d, 0.0});
-    emit(ShapeVertex{d, -1.95 * d});
+    emit(SpikeVertex{d, 1.95 * d});
+    emit(SpikeVertex{1.5 * d, 0.0});
+    emit(SpikeVertex{d, -1.95 * d});
 }
 
 // The rectangle's corners relative to its translated origin, in drawing order.

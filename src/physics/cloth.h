@@ -93,6 +93,9 @@ void full_step(ClothSheet& sheet, float dt);
 void apply_spring(Spring& spring);
 void limit_stretch(Spring& spring, int percent);
 void step_sheet(ClothSheet& sheet, float dt);
+// step_sheet uses AVX2 where the processor has it unless this turns it off
+// (the results are the same; tests and benchmarks compare the two).
+void allow_wide_vectors(bool allowed);
 void place_roots(ClothSheet& sheet);
 // The per-frame step length: frame_step x 0.1, in single precision.
 float sheet_step_length(float frame_step);

@@ -132,7 +132,6 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
         return;
     }
 
-    if (text[0] == '\0') return;
     std::string unlit = unlit_text(text);
     float text_x = x * 1280 + 80;
     float text_y = static_cast<float>(baseline);

@@ -37,21 +37,30 @@ void make_glyph(FT_Face face, signed char code, GLuint first_list, GLuint* textu
     FT_Glyph glyph;
     if (FT_Get_Glyph(face->glyph, &glyph) != 0)
         throw std::runtime_error("FT_Get_Glyph failed");
-    FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1);
-    FT_BitmapGlyph bitmap_glyph = reinterpret_cast<FT_BitmapGlyph>(glyph);
-    const FT_Bitmap& bitmap = bitmap_glyph->bitmap;
+    // A glyph that can't be rendered is drawn as an empty one (it still
+    // advances the pen) rather than read as a bitmap it isn't.
+    FT_Bitmap empty_bitmap{};
+    const FT_Bitmap* bitmap = &empty_bitmap;
+    int left = 0, top = 0;
+    if (FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) == 0 &&
+        glyph->format == FT_GLYPH_FORMAT_BITMAP) {
+        FT_BitmapGlyph bitmap_glyph = reinterpret_cast<FT_BitmapGlyph>(glyph);
+        bitmap = &bitmap_glyph->bitmap;
+        left = bitmap_glyph->left;
+        top = bitmap_glyph->top;
+    }
 
-    int bw = static_cast<int>(bitmap.width);
-    int br = static_cast<int>(bitmap.rows);
+    int bw = static_cast<int>(bitmap->width);
+    int br = static_cast<int>(bitmap->rows);
     int w = next_power_of_two(bw);
     int h = next_power_of_two(br);
     // Rows are pitch bytes apart; the rasteriser may pad them beyond the width.
-    int stride = bitmap.pitch > 0 ? bitmap.pitch : bw;
+    int stride = bitmap->pitch > 0 ? bitmap->pitch : bw;
 
     std::vector<GLubyte> texels(static_cast<size_t>(2 * w * h), 0);
     for (int j = 0; j < br; j++) {
         for (int i = 0; i < bw; i++) {
-            GLubyte value = bitmap.buffer[i + j * stride];
+            GLubyte value = bitmap->buffer[i + j * stride];
             texels[2 * (i + j * w)] = value;
             texels[2 * (i + j * w) + 1] = value;
         }
@@ -67,8 +76,8 @@ void make_glyph(FT_Face face, signed char code, GLuint first_list, GLuint* textu
     glNewList(first_list + static_cast<GLuint>(c), GL_COMPILE);
     glBindTexture(GL_TEXTURE_2D, textures[c]);
     glPushMatrix();
-    glTranslatef(static_cast<float>(bitmap_glyph->left), 0, 0);
-    glTranslatef(0, static_cast<float>(bitmap_glyph->top - br), 0);
+    glTranslatef(static_cast<float>(left), 0, 0);
+    glTranslatef(0, static_cast<float>(top - br), 0);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0);
     glVertex2f(0, static_cast<float>(br));

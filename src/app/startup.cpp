@@ -1,0 +1,71 @@
+// startup.cpp: from seeding the generator to building the font, once, in order.
+//
+// Everything is loaded before the music starts, so the demo clock runs from 0
+// when the main loop begins. Depends on GLUT, GLEW, SDL (images only) and the
+// subsystems' set-up functions.
+#include "app/startup.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <SDL/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/frame.h"
+#include "app/random.h"
+#include "app/targets.h"
+#include "physics/cloud.h"
+#include "sync/storyboard.h"
+#include "text/font.h"
+
+namespace {
+
+// Game mode is the show's screen; where the display can't switch to it (a
+// virtual or fixed-mode display), a full-screen window shows the same thing.
+void open_screen() {
+    glutGameModeString("1280x720");
+    if (glutEnterGameMode() == 0 || !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
+        std::fprintf(stderr, "tangle: display: can't switch to 1280x720; using a full-screen window\n");
+        glutCreateWindow("Tangle");
+        glutFullScreen();
+    }
+}
+
+bool opengl_is_enough() {
+    if (glewInit() != GLEW_OK) return false;
+    return glewIsSupported("GL_VERSION_2_1") && GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader;
+}
+
+}  // namespace
+
+void start_up(int argc, char** argv) {
+    start_up_with(argc, argv, static_cast<unsigned>(std::time(nullptr)), nullptr);
+}
+
+void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard) {
+    random_seed(seed);
+    glutInit(&argc, argv);
+    glutInitWindowSize(1280, 720);
+    glutInitWindowPosition(300, 100);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
+    open_screen();
+    if (!opengl_is_enough()) std::exit(1);
+    init_cloud();
+    glutReshapeFunc(on_reshape);
+    glutDisplayFunc(display_frame);
+    glutKeyboardFunc(on_key);
+    load_storyboard(storyboard ? storyboard : "keys.dat");
+    // SDL only decodes images: keep its video driver off the terminal and the screen.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_Init(0xFFFF);
+    load_textures();
+    glutSetCursor(GLUT_CURSOR_NONE);
+    create_compose_target();
+    create_overlay_target();
+    create_scene_target();
+    build_glyph_font();
+    // The frame loop expects the scene target bound, as target creation left it.
+    glBindTexture(GL_TEXTURE_2D, scene_target);
+}

@@ -1,0 +1,71 @@
+// captions.h: the main show's captions and storyboard ticker, the countdown
+// panel pass and the closing sequence (one panel tile or a growing tile grid).
+//
+// What the timeline calls, and when (all main-show frames, never in the
+// hidden part):
+//   draw_captions()          at the end of the lattice block, so only while
+//                            lattice_switch is 1 and demo_time_d > 210; leaves
+//                            the unit orthographic projection in force.
+//   draw_countdown_pass()    first half of the step after the title plates:
+//                            renders the countdown panel into the overlay
+//                            target, inside its own attribute save/restore
+//                            (and restores the save of the previous frame's
+//                            end first, once attrib_saved is 1).
+//   draw_closing_sequence()  right after draw_countdown_pass(): shows the
+//                            overlay target as a tile by sequence_mode.
+// Reads finale_started and attrib_saved from the timeline. Depends on
+// text/overlays.h, text/font.h, effects/plates.h, sync/storyboard.h,
+// app/targets.h, app/demo_state.h, audio/music.h, scenes/timeline.h.
+#pragma once
+
+void draw_captions();
+void draw_countdown_pass();
+void draw_closing_sequence();
+
+// --- State (program-static, never reset) --------------------------------------
+extern int ticker_index;  // storyboard slot on the ticker's centre line
+extern int sequence_wait;  // frames of the pause between the panel's two swings
+extern float panel_offset[3];
+extern float panel_angles[3];
+extern int grid_frames, grid_columns, grid_full, grid_shift;
+
+// --- Pure rules ---------------------------------------------------------------
+
+// The countdown caption for n tenths left: a format and whether it takes n.
+// n 1552 and up "%d\n", then "%dX", "(39)%d", "dF%d", the 34-space variant
+// (n 550 and 551 only), and below 550 the fixed phrase.
+const char* caption_countdown_format(int n);
+
+// The caption countdown's n at time T.
+int caption_countdown_value(float time);
+
+// True while the countdown, the running time and the ticker are shown.
+bool captions_running(int mode, float time, int finale);
+
+// Moves the ticker's slot on: at least one slot per call, over every event
+// already due at `time` (tenths), never past `capacity` and never reading a
+// slot at or beyond it.
+int advance_ticker_index(int index, const float* times, int capacity, float time);
+
+// The key shown at ticker slot `slot`: the table's, or the empty-slot key
+// beyond the table's end.
+char ticker_key(const char* keys, int capacity, int slot);
+
+// Brightness of the ticker row j (-30 to 29): 1 at the centre, 0.5 at j = +-30.
+float ticker_brightness(int j);
+
+// One mode-2 frame of the tile grid's counters.
+void advance_tile_grid(int& frames, int& columns, int& full, int& shift);
+
+// Poses of the panel tile: stage 1 eases out over u in [0, 1], stage 2 eases
+// in over w in [0, 1].
+struct PanelPose {
+    float offset[3];
+    float angles[3];
+};
+PanelPose panel_pose_stage1(float u);
+PanelPose panel_pose_stage2(float w);
+
+// One frame of the animated panel (modes 1 and 3) at time T: advances the
+// stage flags, the wait and the stored pose, and returns the pose to draw.
+PanelPose step_panel_sequence(float time);

@@ -1,0 +1,90 @@
+// hidden.cpp: the hidden part's frame: runs the rules of hidden_logic.cpp on
+// the program's one HiddenState and draws the result. Depends on
+// audio/music.h, effects/shapes.h (rect) and text/font.h (our_font).
+#include "scenes/hidden.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "audio/music.h"
+#include "effects/shapes.h"
+#include "text/font.h"
+
+namespace {
+
+HiddenState hidden;
+// Reused every frame: up to 1,250 dots and 50 glyphs.
+std::vector<HiddenDot> hidden_dots;
+std::vector<HiddenGlyph> hidden_glyphs;
+
+void draw_bottom_band() {
+    glColor4f(0.95f, 0.15f, 0.16f, 1.0f);
+    glPushMatrix();
+    glTranslatef(0.0f, 0.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.38f);
+    glVertex2f(1.0f, 0.38f);
+    glVertex2f(1.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+void draw_text_band() {
+    glColor4f(0.2f, 0.3f, 0.2f, 1.0f);
+    glPushMatrix();
+    glTranslatef(0.0f, 0.3f, 0.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.1f);
+    glVertex2f(1.0f, 0.1f);
+    glVertex2f(1.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+}  // namespace
+
+void run_hidden_part() {
+    // The position is read before the music starts: the first frame sees 0.
+    const float seconds = static_cast<float>(stream_seconds(hidden_stream));
+    const float dete = advance_hidden_clock(hidden, seconds);
+    if (hidden.music_started == 0) {
+        hidden.music_started = 1;
+        music_switch_to(hidden_stream);
+    }
+
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glClearColor(0.9f, 0.1f, 0.1f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glPushMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, 1.0, 0.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    glColor4f(0.06f, 0.06f, 0.06f, 1.0f);
+    rect(0.0f, 0.38f, 1.0f, 0.48f);
+
+    step_hidden_beat(hidden, stdout);
+    compute_hidden_dots(hidden, hidden_dots);
+    for (const HiddenDot& d : hidden_dots) {
+        glColor4d(d.r, d.g, d.b, d.a);
+        rect(d.x, d.y, d.w, d.h);
+    }
+
+    draw_bottom_band();
+
+    scroll_hidden_text(hidden, dete);
+    layout_hidden_text(hidden, hidden_glyphs);
+    draw_text_band();
+    glColor4f(0.9f, 0.7f, 0.8f, 1.0f);
+    for (const HiddenGlyph& g : hidden_glyphs) freetype::print(our_font, g.x, 375.0f, "%c", g.ch);
+
+    glPopMatrix();
+}

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The real show under X: frames, recorded keys, exits, the OpenGL check, no audio device.
+# Usage: app_e2e.sh path/to/tangle   (needs DISPLAY, xdotool, ffmpeg)
+set -u
+show=$1
+src=$(cd "$(dirname "$0")/.." && pwd)
+fail=0
+check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+
+if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY; skipping"; exit 0; fi
+
+# A private copy of the data folder, so recordings don't touch the real one.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+make_data() {
+  rm -rf "$work/data"; mkdir -p "$work/data"
+  for f in "$src"/data/*; do ln -s "$f" "$work/data/"; done
+  rm -f "$work/data/keys.dat" "$work/data/filepressedkeys.dat"
+  : > "$work/data/keys.dat"
+}
+
+start_show() {  # env assignments...
+  (cd "$work/data" && exec env SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$@" "$show" >"$work/out" 2>"$work/err") &
+  pid=$!
+  wid=""
+  for _ in $(seq 1 100); do
+    wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
+    [ -n "$wid" ] && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+  done
+}
+
+send() { xdotool windowfocus --sync "$wid" 2>/dev/null; xdotool key --delay 150 "$@"; }
+
+wait_exit() {  # seconds
+  for _ in $(seq 1 $(($1 * 10))); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $pid 2>/dev/null; then kill -9 $pid; wait $pid 2>/dev/null; status=killed; else wait $pid; status=$?; fi
+}
+
+# 1. It shows frames, records keys in the storyboard format, and "q" ends it with 0.
+make_data
+start_show env
+check "window appears" '[ -n "$wid" ]'
+sleep 2
+ffmpeg -loglevel error -y -f x11grab -video_size 1280x720 -i "$DISPLAY" -frames:v 1 "$work/shot.png" 2>/dev/null
+check "screen shows a non-black frame" '[ -f "$work/shot.png" ] && [ "$(ffmpeg -loglevel error -i "$work/shot.png" -vf "crop=1:1:640:360" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | tr -s " " | sed "s/^ //")" != "0 0 0" ]'
+send A space B
+sleep 0.5
+send q
+wait_exit 10
+check "q exits with status 0" '[ "$status" = 0 ]'
+rec="$work/data/filepressedkeys.dat"
+check "three lines recorded (space is not)" '[ "$(wc -l < "$rec")" = 3 ]'
+check "lines are \"%f %c\"" 'grep -Eq "^[0-9]+\.[0-9]{6} A$" "$rec" && grep -Eq "^[0-9]+\.[0-9]{6} B$" "$rec" && grep -Eq "^[0-9]+\.[0-9]{6} q$" "$rec"'
+check "times increase" 'sort -n -c "$rec"'
+check "standard output is empty" '[ ! -s "$work/out" ]'
+
+# 2. Escape ends it with 0.
+make_data
+start_show env
+sleep 1
+send Escape
+wait_exit 10
+check "Escape exits with status 0" '[ "$status" = 0 ]'
+
+# 3. Without OpenGL 2.1: status 1, nothing on standard output.
+make_data
+start_show env MESA_GL_VERSION_OVERRIDE=2.0
+wait_exit 20
+check "OpenGL 2.0 exits with status 1" '[ "$status" = 1 ]'
+check "... printing nothing on standard output" '[ ! -s "$work/out" ]'
+
+# 4. No audio device: it runs, and its clock still advances.
+make_data
+SDL_AUDIODRIVER=no-such-driver start_show env
+sleep 3
+send A
+sleep 0.3
+send q
+wait_exit 10
+check "runs without an audio device" '[ "$status" = 0 ]'
+check "... and its clock advances" 'awk "NR==1 { exit !(\$1 > 1.0) }" "$work/data/filepressedkeys.dat"'
+check "... saying why on stderr" 'grep -q "^tangle:" "$work/err"'
+
+exit $fail

@@ -1,0 +1,218 @@
+// Textured plates and the panel tile on a real context: where they land and
+// which way up the image comes out.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "app/demo_state.h"
+#include "app/targets.h"
+#include "audio/music.h"
+#include "effects/lines.h"
+#include "effects/plates.h"
+#include "support/gl_window.h"
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+constexpr Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
+    white{255, 255, 255, 255};
+
+// A 2 x 2 texture, sharp texels: first row `r0` (left, right), second `r1`.
+GLuint make_texture(Rgba r0a, Rgba r0b, Rgba r1a, Rgba r1b) {
+    Rgba texels[4] = {r0a, r0b, r1a, r1b};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    return name;
+}
+
+struct Frame {
+    int width, height;
+    std::vector<Rgba> pixels;  // bottom row first
+    Rgba at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+Frame read_frame(int width, int height) {
+    Frame f{width, height, std::vector<Rgba>(static_cast<size_t>(width) * height)};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, f.pixels.data());
+    return f;
+}
+
+// Bounding box of the pixels that are not black.
+struct Box {
+    int left = 1 << 30, bottom = 1 << 30, right = -1, top = -1;
+};
+Box lit_box(const Frame& f) {
+    Box b;
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) {
+            Rgba p = f.at(x, y);
+            if (p.r + p.g + p.b == 0) continue;
+            b.left = std::min(b.left, x);
+            b.right = std::max(b.right, x);
+            b.bottom = std::min(b.bottom, y);
+            b.top = std::max(b.top, y);
+        }
+    return b;
+}
+
+bool same(Rgba p, Rgba q) { return p.r == q.r && p.g == q.g && p.b == q.b; }
+
+void clear_black() {
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+}  // namespace
+
+TEST(PlatesGl, PlateCoversTheCentreSquareImageUpright) {
+    open_test_window();
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    glViewport(0, 0, 1280, 720);
+    GLuint image = make_texture(red, red, green, green);
+
+    for (float size : {0.0f, 3.0f}) {
+        clear_black();
+        draw_plate(static_cast<int>(image), 1.0f, size);
+        Frame f = read_frame(1280, 720);
+        Box b = lit_box(f);
+        // Side 0.2 (1 + 0.3 size) of the unit square, centred.
+        double side = 0.2 * (1 + 0.3 * size);
+        EXPECT_NEAR(b.left, (0.5 - side / 2) * 1280, 2) << size;
+        EXPECT_NEAR(b.right + 1, (0.5 + side / 2) * 1280, 2);
+        EXPECT_NEAR(b.bottom, (0.5 - side / 2) * 720, 2);
+        EXPECT_NEAR(b.top + 1, (0.5 + side / 2) * 720, 2);
+        // The image's first row at the top.
+        int mid = (b.left + b.right) / 2;
+        EXPECT_TRUE(same(f.at(mid, b.top - 4), red));
+        EXPECT_TRUE(same(f.at(mid, b.bottom + 4), green));
+    }
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+
+    // Alpha 0 leaves nothing to see.
+    clear_black();
+    draw_plate(static_cast<int>(image), 0.0f, 3.0f);
+    EXPECT_EQ(lit_box(read_frame(1280, 720)).right, -1);
+    glDeleteTextures(1, &image);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+}
+
+TEST(PlatesGl, PanelTileAtTheOriginLandsUpperLeftUpright) {
+    open_test_window();
+    // The tile draws into the 1600 x 900 scene target's viewport.
+    GLuint target = 0, fbo = 0;
+    glGenTextures(1, &target);
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1600, 900, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+
+    // A rendered panel: its first row is its bottom. Bottom green (left)
+    // and blue (right), top red and white.
+    GLuint panel = make_texture(green, blue, red, white);
+    GLuint saved_overlay = overlay_target;
+    overlay_target = panel;
+
+    Box boxes[2];
+    for (int turned = 0; turned < 2; ++turned) {
+        clear_black();
+        glEnable(GL_CULL_FACE);
+        float angle = turned ? 180.0f : 0.0f;
+        draw_panel_tile(0, 0, 0, angle, angle, angle, 1, 1, 1);
+        Frame f = read_frame(1600, 900);
+        Box b = lit_box(f);
+        boxes[turned] = b;
+        // Centre (-2.4, 1.4, -3) in a 60 degree view: about (176, 814).
+        EXPECT_NEAR((b.left + b.right) / 2.0, 176, 3) << turned;
+        EXPECT_NEAR((b.bottom + b.top) / 2.0, 814, 3);
+        // 0.66 x 0.2 at depth 3: about 171 x 52 pixels.
+        EXPECT_NEAR(b.right - b.left, 171, 4);
+        EXPECT_NEAR(b.top - b.bottom, 52, 4);
+        int x0 = b.left + 10, x1 = b.right - 10, y0 = b.bottom + 5, y1 = b.top - 5;
+        EXPECT_TRUE(same(f.at(x0, y0), green));
+        EXPECT_TRUE(same(f.at(x1, y0), blue));
+        EXPECT_TRUE(same(f.at(x0, y1), red));
+        EXPECT_TRUE(same(f.at(x1, y1), white));
+    }
+    EXPECT_EQ(boxes[0].left, boxes[1].left);
+    EXPECT_EQ(boxes[0].top, boxes[1].top);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1600);
+    EXPECT_EQ(viewport[3], 900);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+
+    // A zero scale leaves nothing to see.
+    clear_black();
+    draw_panel_tile(0, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(lit_box(read_frame(1600, 900)).right, -1);
+
+    overlay_target = saved_overlay;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteTextures(1, &panel);
+    glDeleteTextures(1, &target);
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
+    open_test_window();
+    glViewport(0, 0, 1280, 720);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    ClothSheet a, b;
+    a.rows = b.rows = 2;
+    a.columns = b.columns = 1;
+    a.particles.resize(2);
+    b.particles.resize(2);
+    a.particles[0].position = Vec3{-0.5, 0.5, 0};
+    b.particles[0].position = Vec3{0.5, -0.5, 0};
+    shade_switch = 1;
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    for (float time : {1100.0f, 1200.0f}) {
+        demo_time = time;
+        clear_black();
+        draw_sheet_bridge(a, b);
+        Box box = lit_box(read_frame(1280, 720));
+        if (time <= 1100.0f) {
+            EXPECT_EQ(box.right, -1);
+        } else {
+            // The bow reaches from the left sheet's point to the right one's.
+            EXPECT_NEAR(box.left, 320, 4);
+            EXPECT_NEAR(box.right, 960, 4);
+        }
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    }
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    demo_time = 0;
+    reset_demo_state();
+}

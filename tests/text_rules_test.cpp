@@ -1,0 +1,264 @@
+// The pure rules of the text code: countdown digits and palette, the unlit
+// companion, the credits' clock, band and layout, format_text, the print
+// rules, and the font builder's failure message.
+#include "text/credits.h"
+#include "text/font.h"
+#include "text/overlays.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string shown(const CountdownDigits& d) {
+    std::string s;
+    for (int k = 0; k < 5; k++) {
+        s += static_cast<char>('0' + d.digits[k]);
+        if (k == 1 || k == 3) s += ':';
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(Countdown, DigitsAcrossTheShow) {
+    EXPECT_EQ(shown(countdown_digits(45)), "02:57:4");    // demo_time 0
+    EXPECT_EQ(shown(countdown_digits(1818)), "00:00:1");
+    EXPECT_EQ(shown(countdown_digits(1818.5f)), "00:00:0");
+    EXPECT_EQ(shown(countdown_digits(1819)), "00:00:0");
+    EXPECT_EQ(shown(countdown_digits(1819 - 600)), "01:00:0");
+    EXPECT_EQ(shown(countdown_digits(1819 - 599)), "00:59:9");
+    EXPECT_EQ(shown(countdown_digits(1819 - 6005)), "10:00:5");
+}
+
+TEST(Countdown, NegativeFieldsClampAfterTheTenthsAreTaken) {
+    // t = -11: s = -1 and d = -1 unclamped; all shown as 0.
+    CountdownDigits d = countdown_digits(1830);
+    EXPECT_EQ(d.minutes, 0);
+    EXPECT_EQ(d.seconds, 0);
+    EXPECT_EQ(d.tenths, 0);
+    // t = -700: m = -1, s = -10, d = 0 before clamping.
+    EXPECT_EQ(shown(countdown_digits(1819 + 700)), "00:00:0");
+    EXPECT_EQ(shown(countdown_digits(1e6f)), "00:00:0");
+}
+
+TEST(Countdown, PaletteSwitchesStrictlyAbove1300) {
+    CountdownPalette green = countdown_palette(1300);
+    CountdownPalette magenta = countdown_palette(1300.1f);
+    EXPECT_FLOAT_EQ(green.lit.g, 1.0f);
+    EXPECT_FLOAT_EQ(green.panel_outer.r, 0.24f);
+    EXPECT_FLOAT_EQ(magenta.lit.r, 220 / 255.0f);
+    EXPECT_FLOAT_EQ(magenta.panel_inner.r, 150 / 255.0f);
+    // The unlit digits keep their grey-green in both.
+    EXPECT_FLOAT_EQ(magenta.unlit.g, green.unlit.g);
+    EXPECT_FLOAT_EQ(magenta.unlit.b, 0.3f);
+}
+
+TEST(UnlitText, SegmentsThatCouldLight) {
+    EXPECT_EQ(unlit_text("CAFE"), "E8EE");
+    EXPECT_EQ(unlit_text("1:0"), "1:8");
+    EXPECT_EQ(unlit_text("cef I!,.-()i"), "EEE I!,.-()i");
+    EXPECT_EQ(unlit_text("TANGLE 40XD"), "88888E 8888");
+    EXPECT_EQ(unlit_text(""), "");
+    // A text beginning with "1" keeps it, so both take the same shift.
+    EXPECT_EQ(unlit_text("1002")[0], '1');
+}
+
+TEST(CreditsClock, OffsetFromScroll) {
+    EXPECT_FLOAT_EQ(credits_offset_for(0), 0);
+    EXPECT_FLOAT_EQ(credits_offset_for(-1), 0);
+    EXPECT_FLOAT_EQ(credits_offset_for(0.5f), 0.25f / 15);
+    EXPECT_FLOAT_EQ(credits_offset_for(3), 0.2f);
+    EXPECT_FLOAT_EQ(credits_offset_for(1), 1 / 15.0f);
+}
+
+TEST(CreditsClock, OnlyForwardStepsOfTheFinaleCount) {
+    DerivedClock clock{2.0, 0.0};
+    advance_derived_clock(clock, 0.0);  // silent finale: 0 - 2 ignored
+    EXPECT_DOUBLE_EQ(clock.value, 0.0);
+    advance_derived_clock(clock, 1.0);
+    advance_derived_clock(clock, 3.0);
+    EXPECT_DOUBLE_EQ(clock.value, 2.25);
+    advance_derived_clock(clock, 0.5);  // the loop wraps: ignored
+    advance_derived_clock(clock, 1.5);
+    EXPECT_DOUBLE_EQ(clock.value, 3.0);
+}
+
+TEST(CreditsBand, BaselinesAndInclusiveLimits) {
+    const float y = -0.34f - 0.1f;
+    EXPECT_NEAR(credits_line_baseline(0, y, 0), 410.2, 1e-3);
+    EXPECT_NEAR(credits_line_baseline(1, y, 0), 338.2, 1e-3);
+    EXPECT_NEAR(credits_line_baseline(11, y, 0.5f), 338.2 + 360 - 720, 1e-3);
+    EXPECT_TRUE(credits_line_in_band(-200.0));
+    EXPECT_TRUE(credits_line_in_band(1200.0));
+    EXPECT_FALSE(credits_line_in_band(-200.0001));
+    EXPECT_FALSE(credits_line_in_band(1200.0001));
+    // At scroll 0 line 8, the next with a bar, lies below the screen.
+    EXPECT_LT(credits_line_baseline(8, y, 0), 0.0);
+    // The last line lies above the band once the offset passes about 40.
+    EXPECT_TRUE(credits_line_in_band(credits_line_baseline(389, y, 39.5f)));
+    EXPECT_FALSE(credits_line_in_band(credits_line_baseline(389, y, 40.5f)));
+}
+
+TEST(CreditsBand, PictureShowsWhileLine14IsInTheBand) {
+    const float y = -0.44f;
+    EXPECT_FALSE(credits_line_in_band(credits_line_baseline(14, y, 0.552f)));
+    EXPECT_TRUE(credits_line_in_band(credits_line_baseline(14, y, 0.553f)));
+    EXPECT_TRUE(credits_line_in_band(credits_line_baseline(14, y, 2.496f)));
+    EXPECT_FALSE(credits_line_in_band(credits_line_baseline(14, y, 2.498f)));
+    EXPECT_NEAR(credits_picture_dy(14, 1.0f), 1.8 - 3.06, 1e-5);
+}
+
+TEST(CreditsBand, BarsAndLineOrigins) {
+    EXPECT_NEAR(credits_bar_width(36), 1.0125, 1e-6);
+    EXPECT_FLOAT_EQ(credits_bar_width(0), 0);
+    EXPECT_FLOAT_EQ(credits_line_x(0, -0.05f), 0.1f);
+    EXPECT_FLOAT_EQ(credits_line_x(1, -0.05f), -0.05f);
+    EXPECT_FLOAT_EQ(credits_line_x(389, -0.05f), -150.0f);
+}
+
+// Kind of each credits line from the layout: 'e' empty, 'b' blank, 't' text,
+// 's' separator, 'x' the picture; with its width.
+struct Expected {
+    char kind;
+    int width;
+};
+
+static Expected expected_line(int i) {
+    auto in = [i](int a, int b) { return i >= a && i <= b; };
+    if (i == 0) return {'t', 16};
+    if (in(1, 7) || in(15, 17)) return {'e', 0};
+    if (i == 14) return {'x', 2};
+    if (in(8, 13)) return {(i == 10 || i == 13) ? 't' : 'b', 36};
+    if (in(18, 23)) return {i == 22 ? 's' : (i == 19 || i == 20) ? 't' : 'b', 36};
+    if (in(24, 29)) return {(i == 25 || i == 29) ? 'b' : 't', 37};
+    if (in(30, 41)) {
+        const char* k = "ttbtbtbttbsb";
+        return {k[i - 30] , (i == 39 || i == 41) ? 37 : 36};
+    }
+    if (in(42, 57)) {
+        const char* k = "ttbtbtbtbtbtbsts";
+        const int w[] = {36, 36, 36, 37, 36, 37, 36, 37, 36, 37, 36, 36, 37, 36, 44, 36};
+        return {k[i - 42], w[i - 42]};
+    }
+    if (in(58, 85)) return {(in(58, 59) || i == 65 || i == 84) ? 'b' : 't', i == 84 ? 37 : 42};
+    if (in(86, 140)) {
+        int w = i == 94 ? 40 : i == 113 ? 13 : i == 128 ? 30 : in(139, 140) ? 44 : 37;
+        bool text = i == 94 || in(99, 111) || i == 113 || in(114, 125) || i == 128 ||
+                    in(129, 137);
+        return {text ? 't' : 'b', w};
+    }
+    if (in(141, 204)) {
+        bool text = in(141, 143) || in(147, 149) || i == 151 || i == 157 || i == 166 ||
+                    in(170, 171) || in(175, 188) || in(191, 204);
+        return {text ? 't' : 'b', 36};
+    }
+    const int texts[] = {216, 234, 245, 246, 259, 271, 272, 273, 280, 290, 294,
+                         302, 304, 311, 320, 329, 331, 343, 353, 375, 376, 385};
+    bool text = false;
+    for (int t : texts) text = text || t == i;
+    return {text ? 't' : 'b', i == 320 ? 48 : 36};
+}
+
+static bool in_long_run(int i) {
+    auto in = [i](int a, int b) { return i >= a && i <= b; };
+    return in(99, 111) || in(114, 125) || in(129, 137) || in(175, 188) || in(191, 204);
+}
+
+TEST(CreditsLines, FollowTheLayoutLineByLine) {
+    const std::string separator = std::string(17, ' ') + "-.-" + std::string(16, ' ');
+    int counts[256] = {};
+    int lower_case_lines = 0;
+    for (int i = 0; i < credits_line_count; i++) {
+        SCOPED_TRACE(i);
+        const std::string line = credits_lines[i];
+        Expected e = expected_line(i);
+        EXPECT_EQ(static_cast<int>(line.size()), e.width);
+        EXPECT_EQ(line.find('%'), std::string::npos);
+        bool blank = !line.empty() && line.find_first_not_of(' ') == std::string::npos;
+        switch (e.kind) {
+            case 'e': EXPECT_TRUE(line.empty()); break;
+            case 'b': EXPECT_TRUE(blank); break;
+            case 'x': EXPECT_EQ(line, "XD"); break;
+            case 's': EXPECT_EQ(line, separator); break;
+            case 't': {
+                ASSERT_FALSE(line.empty());
+                EXPECT_FALSE(blank);
+                EXPECT_NE(line, "XD");
+                size_t left = line.find_first_not_of(' ');
+                size_t right = line.size() - 1 - line.find_last_not_of(' ');
+                if (in_long_run(i)) {
+                    EXPECT_EQ(left, 1u);
+                } else if (i != 0) {
+                    EXPECT_LE(left > right ? left - right : right - left, 1u) << "centred";
+                }
+                bool lower = false;
+                for (char c : line) lower = lower || std::islower(static_cast<unsigned char>(c));
+                lower_case_lines += lower;
+                break;
+            }
+        }
+        for (char c : line) EXPECT_TRUE(c >= 32 && c < 127);
+        counts[static_cast<unsigned char>(e.kind == 's' ? 't' : e.kind)]++;
+    }
+    EXPECT_EQ(counts['t'], 149);
+    EXPECT_EQ(counts['b'], 230);
+    EXPECT_EQ(counts['e'], 10);
+    EXPECT_EQ(counts['x'], 1);
+    EXPECT_EQ(std::string(credits_lines[0]).find_first_of(' '), 1u);  // spaced letters, no padding
+    EXPECT_NE(credits_lines[0][0], ' ');
+    EXPECT_NE(credits_lines[0][15], ' ');
+    EXPECT_LE(lower_case_lines, 5);
+}
+
+TEST(FormatText, CutsLongOutputInsideTheBuffer) {
+    char buffer[text_buffer_size + 8];
+    std::memset(buffer, '#', sizeof buffer);
+    std::string long_text(1000, 'A');
+    auto& bounded = *reinterpret_cast<char(*)[text_buffer_size]>(buffer);
+    int wanted = format_text(bounded, "%s", long_text.c_str());
+    EXPECT_EQ(wanted, 1000);
+    EXPECT_EQ(std::strlen(buffer), text_buffer_size - 1);
+    for (size_t k = text_buffer_size; k < sizeof buffer; k++) EXPECT_EQ(buffer[k], '#');
+    format_text(bounded, "%d\n", 1552);
+    EXPECT_STREQ(buffer, "1552\n");
+}
+
+TEST(PrintRules, LinesAndTheOneShift) {
+    GlyphFont font;
+    font.pixel_height = 64;
+    EXPECT_NEAR(print_line_height(font), 101.587, 1e-3);
+    EXPECT_EQ(count_text_lines(""), 1);
+    EXPECT_EQ(count_text_lines("A\nB"), 2);
+    EXPECT_EQ(count_text_lines("A\n"), 2);  // a trailing newline ends in an empty line
+    LineOrigin first = print_line_origin(font, 100, 300, "12", true, 0);
+    LineOrigin second = print_line_origin(font, 100, 300, "12\n34", true, 1);
+    EXPECT_FLOAT_EQ(first.x, 126);
+    EXPECT_FLOAT_EQ(second.x, 126);  // the shift holds for every line of the call
+    EXPECT_NEAR(second.y, 300 - 101.587, 1e-3);
+    EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "21", true, 0).x, 100);
+    EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "1", false, 0).x, 100);
+}
+
+TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
+    auto empty_dir = std::filesystem::temp_directory_path() / "tangle-text-nofont";
+    std::filesystem::create_directories(empty_dir);
+    EXPECT_EXIT(
+        {
+            if (chdir(empty_dir.c_str()) != 0) std::_Exit(3);
+            try {
+                build_glyph_font();
+            } catch (const std::exception& failure) {
+                std::exit(report_font_failure(failure));
+            }
+            std::_Exit(2);
+        },
+        testing::ExitedWithCode(1),
+        "^FT_New_Face failed \\(there is probably a problem with your font file\\)\n$");
+}

@@ -1,0 +1,262 @@
+// capture_main.cpp: tangle-capture, the show rendered frame by frame to video,
+// PNG frames and a contact sheet, with the soundtrack that played.
+//
+// Every frame from 0 on is simulated and drawn (the show's state depends on
+// all frames before it); only those from --from on are written. Ctrl-C, and a
+// storyboard command that ends the show, finish the files written so far.
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/demo_state.h"
+#include "audio/music.h"
+#include "capture_output.h"
+#include "contact_sheet.h"
+#include "driver.h"
+#include "png_file.h"
+
+namespace {
+
+struct CaptureOptions {
+    DriverOptions driver;
+    double from = 0, to = -1;  // to < 0: the main show plus 60 s of credits
+    std::string out, frames_dir, contact_sheet;
+    long every = 1;
+    bool report = false;
+};
+
+CaptureOptions options;
+std::string wav_path;
+volatile sig_atomic_t interrupted = 0;
+pid_t xvfb_pid = 0;
+bool finished = false;
+long frames_written = 0;
+std::chrono::steady_clock::time_point wall_start;
+long frames_run = 0;
+
+[[noreturn]] void usage(const char* problem) {
+    if (problem) std::fprintf(stderr, "tangle-capture: %s\n", problem);
+    std::fprintf(stderr,
+                 "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
+                 "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
+                 "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
+                 "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n");
+    std::exit(2);
+}
+
+double parse_number(const char* text, const char* what) {
+    char* end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(v)) usage((std::string("bad ") + what + ": " + text).c_str());
+    return v;
+}
+
+std::string absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
+}
+
+void parse_press(const std::string& arg) {
+    size_t colon = arg.find(':');
+    if (colon == std::string::npos || colon + 1 >= arg.size()) usage(("bad --press: " + arg).c_str());
+    double seconds = parse_number(arg.substr(0, colon).c_str(), "--press time");
+    std::string key = arg.substr(colon + 1);
+    int code;
+    if (key.size() == 1)
+        code = static_cast<unsigned char>(key[0]);
+    else if (key == "Escape" || key == "escape")
+        code = 27;
+    else if (key[0] == '#')
+        code = static_cast<int>(parse_number(key.c_str() + 1, "--press key code"));
+    else
+        usage(("bad --press key: " + key).c_str());
+    if (code < 0 || code > 255) usage(("bad --press key: " + key).c_str());
+    driver_queue_press(seconds, static_cast<unsigned char>(code));
+}
+
+void parse_arguments(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) usage((a + " needs a value").c_str());
+            return argv[++i];
+        };
+        if (a == "--data") options.driver.data_dir = absolute(value());
+        else if (a == "--fps") options.driver.fps = parse_number(value().c_str(), "--fps");
+        else if (a == "--from") options.from = parse_number(value().c_str(), "--from");
+        else if (a == "--to") options.to = parse_number(value().c_str(), "--to");
+        else if (a == "--seed") options.driver.seed = static_cast<unsigned>(parse_number(value().c_str(), "--seed"));
+        else if (a == "--storyboard") options.driver.storyboard = absolute(value());
+        else if (a == "--press") parse_press(value());
+        else if (a == "--out") options.out = absolute(value());
+        else if (a == "--frames") options.frames_dir = absolute(value());
+        else if (a == "--every") options.every = static_cast<long>(parse_number(value().c_str(), "--every"));
+        else if (a == "--contact-sheet") options.contact_sheet = absolute(value());
+        else if (a == "--report") options.report = true;
+        else if (a == "--help" || a == "-h") usage(nullptr);
+        else usage(("unknown option " + a).c_str());
+    }
+    if (options.driver.fps <= 0 || options.driver.fps > 1000) usage("--fps must be above 0 and at most 1000");
+    if (options.every < 1) usage("--every must be 1 or more");
+    if (options.from < 0) usage("--from must not be negative");
+    if (options.to >= 0 && options.to <= options.from) usage("--to must be after --from");
+}
+
+// Without any display, run on a private virtual X server.
+void ensure_display() {
+    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    xvfb_pid = fork();
+    if (xvfb_pid == 0) {
+        close(fds[0]);
+        setsid();
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    ssize_t n = read(fds[0], number, sizeof number - 1);
+    // The read end stays open: the server may write to it again, and a closed
+    // pipe would end it.
+    if (n <= 0) {
+        std::fprintf(stderr, "tangle: no display, and Xvfb could not be started\n");
+        std::exit(1);
+    }
+    number[strcspn(number, "\n")] = '\0';
+    std::string display = std::string(":") + number;
+    setenv("DISPLAY", display.c_str(), 1);
+    std::fprintf(stderr, "tangle: no display; started a virtual X server (Xvfb %s)\n", display.c_str());
+}
+
+void stop_display() {
+    if (xvfb_pid > 0) {
+        kill(xvfb_pid, SIGTERM);
+        waitpid(xvfb_pid, nullptr, 0);
+        xvfb_pid = 0;
+    }
+}
+
+double wall_seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+}
+
+void finish_capture() {
+    if (finished) return;
+    finished = true;
+    double end_seconds = frames_run / options.driver.fps;
+    if (interrupted || options.to < 0 || end_seconds < options.to) {
+        if (interrupted) std::fprintf(stderr, "\ntangle: interrupted; finishing the files so far\n");
+    }
+    driver_finish();
+    if (!options.out.empty()) {
+        double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
+        if (video_close(wav_path, options.from, to))
+            std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
+    }
+    if (!wav_path.empty()) unlink(wav_path.c_str());
+    if (!options.contact_sheet.empty() &&
+        contact_sheet_write(options.contact_sheet, options.driver.data_dir + "/digital-7.ttf"))
+        std::fprintf(stderr, "tangle: wrote %s\n", options.contact_sheet.c_str());
+    if (options.report) report_print(wall_seconds(), frames_run);
+    if (xvfb_pid > 0) glutExit();  // close the connection before its server goes
+    stop_display();
+}
+
+void show_progress(double seconds, double total) {
+    static double last = -1;
+    double now = wall_seconds();
+    // A bar redrawn in place on a terminal; a line every ten seconds in a log.
+    double interval = isatty(2) ? 0.5 : 10;
+    if (now - last < interval && seconds < total) return;
+    last = now;
+    double done = std::min(1.0, (seconds - 0) / total);
+    double eta = done > 0 ? now * (1 - done) / done : 0;
+    int bar = static_cast<int>(done * 30);
+    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  %6.1f s of %.1f s  ETA %d:%02d ", bar,
+                 "##############################", 30 - bar, "", done * 100, seconds, total,
+                 static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
+    if (!isatty(2)) std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    wall_start = std::chrono::steady_clock::now();
+    parse_arguments(argc, argv);
+    ensure_display();
+    if (!options.frames_dir.empty()) mkdir(options.frames_dir.c_str(), 0777);
+    if (!options.out.empty()) {
+        wav_path = options.out + ".audio.wav";
+        options.driver.wav_path = wav_path;
+    }
+    std::signal(SIGINT, [](int) { interrupted = 1; });
+    std::signal(SIGPIPE, SIG_IGN);
+    std::atexit(finish_capture);  // also when a storyboard command ends the show
+    driver_start(options.driver);
+    if (!options.out.empty() && !video_open(options.out, options.driver.fps)) return 1;
+
+    const double fps = options.driver.fps;
+    // Without --to: the main show, then 60 s of credits after the finale switch.
+    double estimated_end = options.to >= 0 ? options.to : 245;
+    double finale_at = -1;
+    long sheet_every = std::max(1L, std::lround((estimated_end - options.from) * fps / 48));
+    std::vector<unsigned char> picture;
+    wall_start = std::chrono::steady_clock::now();
+    for (long k = 0; !interrupted; k++) {
+        double seconds = k / fps;
+        if (options.to >= 0 && seconds >= options.to) break;
+        if (finale_at >= 0 && seconds >= finale_at + 60) break;
+        if (seconds > 1800) break;  // a show whose music never reaches its finale
+
+        auto t0 = std::chrono::steady_clock::now();
+        driver_run_frame(k);
+        bool finale = demo_time > 1810;
+        if (finale && finale_at < 0) {
+            finale_at = seconds;
+            if (options.to < 0) estimated_end = seconds + 60;
+        }
+        bool wanted = seconds >= options.from;
+        long index = k - std::lround(std::ceil(options.from * fps - 1e-9));
+        bool need_picture = wanted && (!options.out.empty() || (!options.frames_dir.empty() && index % options.every == 0) ||
+                                       (!options.contact_sheet.empty() && index % sheet_every == 0));
+        if (need_picture) driver_read_picture(picture);
+        else glFinish();
+        double frame_time = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        driver_present();
+        frames_run = k + 1;
+        if (options.report) report_add(section_name(demo_time, finale, hidden_part_on != 0), frame_time);
+        if (!wanted) continue;
+        if (!options.out.empty() && !video_write(picture)) {
+            std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");
+            break;
+        }
+        if (!options.frames_dir.empty() && index % options.every == 0) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/frame_%06ld.png", k);
+            write_png(options.frames_dir + name, 1280, 720, picture);
+        }
+        if (!options.contact_sheet.empty() && index % sheet_every == 0) contact_sheet_add(picture, seconds);
+        frames_written++;
+        show_progress(seconds, estimated_end);
+    }
+    std::fputc('\n', stderr);
+    finish_capture();
+    return interrupted ? 130 : 0;
+}

@@ -1,0 +1,99 @@
+// capture_output.cpp: ffmpeg video pipe and the timing report.
+#include "capture_output.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+FILE* video_pipe = nullptr;
+std::string video_path, silent_path;
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+struct SectionTimes {
+    int order;
+    std::vector<double> seconds;
+};
+std::map<std::string, SectionTimes> report_sections;
+
+}  // namespace
+
+bool video_open(const std::string& out_path, double fps) {
+    video_path = out_path;
+    silent_path = out_path + ".video.mkv";
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.6g", fps);
+    // Its own session, so a Ctrl-C meant for the capture leaves the encoder to finish.
+    std::string cmd = "setsid -w ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 1280x720 -r " + std::string(rate) +
+                      " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " + quoted(silent_path);
+    video_pipe = popen(cmd.c_str(), "w");
+    if (!video_pipe) std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+    return video_pipe != nullptr;
+}
+
+bool video_write(const std::vector<unsigned char>& rgb) {
+    if (!video_pipe) return false;
+    return std::fwrite(rgb.data(), 1, rgb.size(), video_pipe) == rgb.size();
+}
+
+bool video_close(const std::string& wav_path, double from, double to) {
+    if (!video_pipe) return false;
+    bool ok = pclose(video_pipe) == 0;
+    video_pipe = nullptr;
+    if (!ok) {
+        std::fprintf(stderr, "tangle: ffmpeg: the video encoder failed\n");
+        return false;
+    }
+    char cut[96];
+    std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
+    std::string cmd = "ffmpeg -loglevel error -y -i " + quoted(silent_path) + " " + cut + " -i " +
+                      quoted(wav_path) + " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " +
+                      quoted(video_path);
+    ok = std::system(cmd.c_str()) == 0;
+    if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", video_path.c_str());
+    unlink(silent_path.c_str());
+    return ok;
+}
+
+const char* section_name(float t, bool finale, bool hidden) {
+    if (hidden) return "hidden part";
+    if (finale) return "end credits";
+    if (t <= 60) return "intro";
+    if (t < 190) return "title plates";
+    if (t <= 330) return "lattice";
+    if (t < 375) return "wire torus";
+    if (t <= 850) return "main body";
+    if (t <= 1100) return "web and trail";
+    if (t <= 1200) return "sheet bridge";
+    if (t <= 1400) return "countdown";
+    return "flashes and climax";
+}
+
+void report_add(const char* section, double seconds) {
+    auto [it, added] = report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
+    it->second.seconds.push_back(seconds);
+}
+
+void report_print(double wall_seconds, long frames) {
+    std::vector<std::pair<int, std::string>> order;
+    for (auto& [name, times] : report_sections) order.push_back({times.order, name});
+    std::sort(order.begin(), order.end());
+    std::fprintf(stderr, "%-20s %8s %10s %10s\n", "section", "frames", "median ms", "worst ms");
+    for (auto& [index, name] : order) {
+        std::vector<double>& s = report_sections[name].seconds;
+        std::sort(s.begin(), s.end());
+        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f\n", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+    }
+    std::fprintf(stderr, "captured %ld frames in %.1f s: %.2f frames per second\n", frames, wall_seconds,
+                wall_seconds > 0 ? frames / wall_seconds : 0.0);
+}

@@ -1,0 +1,34 @@
+// driver.h: the frame driver: the show's own frame loop on a clock the caller moves.
+//
+// Frame k shows the music at exactly k / fps seconds, whatever a frame costs to
+// draw: the offline music player's clock is set before each frame, storyboard
+// and injected presses fire through the show's own paths, and the composed
+// 1280 x 720 picture can be read back after every frame. Needs an X display.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct DriverOptions {
+    std::string data_dir = ".";  // the show's data folder (working directory)
+    unsigned seed = 1;           // generator seed at start-up
+    std::string storyboard;      // "" = the data folder's keys.dat
+    double fps = 60;
+    std::string wav_path;        // where the played mix goes; "" = nowhere
+};
+
+// Opens the screen and runs the show's start-up and music set-up.
+void driver_start(const DriverOptions& options);
+// A live key press at music time `seconds`, handled like the keyboard callback's.
+void driver_queue_press(double seconds, unsigned char key);
+// Runs frame k: clock to k / fps, due presses, then the whole frame (not presented).
+void driver_run_frame(long k);
+// Copies the finished frame to the window and swaps buffers.
+void driver_present();
+// The composed picture, 1280 x 720 RGB, top row first.
+void driver_read_picture(std::vector<unsigned char>& rgb);
+// The scene target, 1600 x 900 RGB, top row first.
+void driver_read_scene_target(std::vector<unsigned char>& rgb);
+// Finishes the audio file; safe to call more than once.
+void driver_finish();
+double driver_fps();
