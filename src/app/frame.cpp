@@ -10,7 +10,6 @@
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include "app/demo_state.h"
 #include "app/targets.h"
@@ -74,12 +73,7 @@ void draw_frame() {
     glDepthMask(GL_TRUE);
     glEnable(GL_NORMALIZE);
     glViewport(0, 0, static_cast<int>(window_width * 1.25), static_cast<int>(window_height * 1.25));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height), 0.0001,
-                   1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    load_show_perspective();
     float clear[3];
     choose_clear_colour(demo_time, clear);
     glClearColor(clear[0], clear[1], clear[2], 0);
@@ -146,9 +140,5 @@ void on_reshape(int width, int height) {
     screen_width = width > 0 ? width : 1;
     screen_height = height > 0 ? height : 1;
     glViewport(0, 0, screen_width, screen_height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height), 0.0001,
-                   1000);
-    glMatrixMode(GL_MODELVIEW);
+    load_show_perspective();
 }

@@ -162,6 +162,10 @@ void use_window_perspective() {
     glDepthMask(GL_FALSE);
     glEnable(GL_NORMALIZE);
     glViewport(0, 0, window_width, window_height);
+    load_show_perspective();
+}
+
+void load_show_perspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height), 0.0001,

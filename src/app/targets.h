@@ -14,6 +14,9 @@ void load_textures();                // slots 1..49 from gfx/, in slot order
 GLint load_texture(const char* path);  // 0 (and a message on stderr) when unreadable
 void draw_scene_target();
 void use_window_perspective();
+// The show's perspective (field_of_view, the composed picture's aspect) and an
+// identity model-view matrix.
+void load_show_perspective();
 void push_unit_ortho();
 
 // The file name of a texture slot, 1 to 49 ("gfx/txt7.png", "gfx/V3.png", ...).

@@ -25,15 +25,6 @@ namespace {
 constexpr double band_bottom = -200.0;
 constexpr double band_top = 1200.0;
 
-void fill_quad(float x0, float y0, float x1, float y1) {
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x0, y1);
-    glVertex2f(x1, y1);
-    glVertex2f(x1, y0);
-    glEnd();
-}
-
 }  // namespace
 
 float credits_offset_for(float scroll) {

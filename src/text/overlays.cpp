@@ -21,6 +21,8 @@ namespace {
 // Cells 2 and 5 are the colons; the others take digits 0..4 in order.
 bool is_colon_cell(int cell) { return cell == 2 || cell == 5; }
 
+}  // namespace
+
 void fill_quad(float x0, float y0, float x1, float y1) {
     glBegin(GL_QUADS);
     glVertex2f(x0, y0);
@@ -30,7 +32,6 @@ void fill_quad(float x0, float y0, float x1, float y1) {
     glEnd();
 }
 
-}  // namespace
 
 CountdownDigits countdown_digits(float c) {
     int t = static_cast<int>(1819.0f - c);

@@ -40,3 +40,7 @@ void draw_countdown_panel(float x, float y, float c);
 
 // GLUT 9 x 15 bitmap text from raster position (x, y, z), current colour.
 void draw_bitmap_text(float x, float y, float z, const char* text);
+
+// One flat quad from (x0, y0) to (x1, y1) in the current colour: the bars and
+// panels of the seven-segment look.
+void fill_quad(float x0, float y0, float x1, float y1);
