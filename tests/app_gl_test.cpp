@@ -54,7 +54,9 @@ TEST_F(StartUp, FillsSlotsOneToFortyNineInFileOrder) {
     for (int slot = 50; slot < 100; slot++) EXPECT_EQ(textures[slot], 0) << slot;
     for (int slot = 1; slot <= 49; slot++) {
         ASSERT_NE(textures[slot], 0) << texture_file(slot);
-        if (slot > 1) EXPECT_GT(textures[slot], textures[slot - 1]) << slot;
+        if (slot > 1) {
+            EXPECT_GT(textures[slot], textures[slot - 1]) << slot;
+        }
     }
 }
 

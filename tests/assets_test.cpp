@@ -225,6 +225,7 @@ TEST(Music, DecodesAsStereoAt44100WithinTheDurations) {
   // The hidden loop is a whole number of 8-beat phrases at 90 BPM (16/3 s),
   // which holds only if the decoder trims the encoder's padding exactly.
   EXPECT_EQ(track(hidden_track).frames() % 235200, 0u);
+  EXPECT_EQ(track(finale_track).frames() % 35280, 0u);  // whole beats at 75 BPM
 }
 
 TEST(Music, PeaksDcAndLoudnessWithinBounds) {

@@ -18,9 +18,12 @@
 #include "effects/noise.h"
 #include "effects/plates.h"
 #include "physics/cloth.h"
+#include "physics/cloud.h"
+#include "physics/sheet_draw.h"
+#include "scenes/captions.h"
 #include "scenes/flashes.h"
+#include "scenes/hidden.h"
 #include "scenes/matrix_stack.h"
-#include "scenes/timeline_imports.h"
 #include "scenes/timeline_rules.h"
 
 namespace {

@@ -68,6 +68,10 @@ StoryboardLoad load_storyboard(const char* path) {
 }
 
 void record_key(unsigned char key, float seconds, const char* path) {
+    // A white-space key has no command and can't be read back: the reader
+    // would take the next line's first character as its key and shift the
+    // record after it, so a recording used as the storyboard would misfire.
+    if (key == ' ' || (key >= '\t' && key <= '\r')) return;
     std::FILE* file = std::fopen(path, "a");
     if (!file) {
         report_record_failure(path, errno);

@@ -45,6 +45,7 @@ void replay_storyboard_full(float seconds, void (*fire)(int index) = run_command
 void index_storyboard();
 
 // Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
-// closed per press. A file that can't be written loses the line; the first
-// such failure is reported on stderr, later ones silently.
+// closed per press. White-space keys are not recorded (they can't be read
+// back, and would shift the next record). A file that can't be written loses
+// the line; the first such failure is reported on stderr, later ones silently.
 void record_key(unsigned char key, float seconds, const char* path = "filepressedkeys.dat");

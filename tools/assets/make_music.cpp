@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
     float gain_db;
   };
   const Track tracks[] = {
-      {"main.wav", render_main_song, -4.5f},
-      {"finale.wav", render_finale_song, -1.0f},
-      {"hidden.wav", render_hidden_song, -3.5f},
+      {"main.wav", render_main_song, -3.5f},
+      {"finale.wav", render_finale_song, -0.5f},
+      {"hidden.wav", render_hidden_song, -2.0f},
   };
   for (const Track& t : tracks) {
     Mixdown m = t.render();

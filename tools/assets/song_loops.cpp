@@ -3,7 +3,7 @@
 // seamless.
 //   finale: 75 beats per minute, 24 bars, calm: pads and bells, then a soft
 //           groove with an arpeggio, then a melody, thinning toward the wrap.
-//   hidden: 90 beats per minute, 32 bars in four 8-bar parts; a phrase starts
+//   hidden: 90 beats per minute, 32 bars in four 8-bar sections; a phrase starts
 //           every 8 beats (16/3 s). The file starts 2 beats into a phrase, so
 //           phrases begin at 4 s, 4 + 16/3 s, ... and the loop length is a
 //           whole number of phrases.
@@ -54,7 +54,7 @@ Mixdown render_hidden_song() {
       "E5:1.5 C#5:.5 A4:2 | D5:.5 F5:.5 A5:1 D6:1 C6:.5 A5:.5 | Bb5:1 A5:.5 G5:.5 F5:1 D5:1 |"
       "E5:.5 F5:.5 G5:1 C6:1 Bb5:.5 G5:.5 | A5:3 -:1";
 
-  const std::vector<float> kick = make_kick(0.9f, 52.0f);
+  const std::vector<float> kick = make_kick(0.8f, 52.0f);
   const std::vector<float> clap = make_clap(0.5f);
   const std::vector<float> snare = make_snare(0.55f);
   const std::vector<float> hat = make_hat(0.3f, false);
@@ -62,14 +62,14 @@ Mixdown render_hidden_song() {
   const Send drums{1.0f, 0.0f, 0.0f, 0.06f, false};
   const Send clap_send{1.0f, 0.0f, 0.1f, 0.25f, false};
   const Send hat_send{1.0f, 0.3f, 0.0f, 0.05f, false};
-  const Send bass_send{0.8f, 0.0f, 0.0f, 0.0f, true};
+  const Send bass_send{0.65f, 0.0f, 0.0f, 0.0f, true};
   const Send arp_send{0.5f, -0.3f, 0.4f, 0.2f, true};
   const Send pad_send{0.7f, 0.0f, 0.0f, 0.4f, true};
   const Send lead_send{0.6f, 0.1f, 0.3f, 0.3f, false};
 
   // A cymbal marks every phrase start.
   play_pattern(m, std::string("x") + std::string(31, '.'), 0.0, 128.0, crash, Send{0.5f, -0.2f, 0.0f, 0.2f, false});
-  // Parts 1, 2 and 4: the groove; part 3 drops the drums.
+  // Sections 1, 2 and 4: the groove; section 3 drops the drums.
   for (double part : {0.0, 32.0, 96.0}) {
     play_pattern(m, "x...x...x...x...", part, 32.0, kick, drums, 0.55f);
     play_pattern(m, "..x...x...x...x.", part, 32.0, hat, hat_send);
@@ -80,13 +80,13 @@ Mixdown render_hidden_song() {
   play_pattern(m, "....x.......x...", 96.0, 28.0, clap, clap_send);
   play_arp(m, changes, {0, 2, 1, 3, 10, 3, 2, 12}, 0.0, 4.0, 32, 0.25, 12, 2200.0f, 0.3f, arp_send);
   play_melody(m, parse_line(lead, 32.0, 0.75f), LEAD, 2800.0f, lead_send);
-  // Part 3: pads and bells over a held bass, a riser into part 4.
+  // Section 3: pads and bells over a held bass, a riser into section 4.
   play_pads(m, changes, 64.0, 4.0, 8, 1300.0f, 0.6f, pad_send);
   play_bass(m, "x...............", changes, 64.0, 4.0, 8, 300.0f, 0.6f, bass_send);
   play_melody(m, parse_line("A5:2 D6:2 | F6:4 | E6:2 C6:2 | A5:4 | D6:2 F6:2 | A6:4 | G6:2 E6:2 | C#6:4", 64.0, 0.35f),
               BELL, 0.0f, Send{0.5f, 0.25f, 0.45f, 0.6f, false});
   mix_mono(m, frame_at(m, 88.0), make_riser(frames_for(m, 8.0), 300.0f, 7000.0f, 0.55f), Send{1.0f, 0.0f, 0.2f, 0.3f, false});
-  // Part 4: the lead an octave up, a roll into the wrap.
+  // Section 4: the lead an octave up, a roll into the wrap.
   std::vector<Note> high = parse_line(lead, 96.0, 0.65f);
   for (Note& n : high) n.midi += 12;
   play_melody(m, high, LEAD, 3500.0f, Send{0.45f, -0.1f, 0.35f, 0.3f, false});

@@ -37,21 +37,21 @@ Mixdown render_main_song() {
   seed_noise(20261207U);
   Mixdown m = new_mixdown(120.0, 376.0, false);
 
-  const std::vector<float> kick = make_kick(0.95f, 50.0f);
+  const std::vector<float> kick = make_kick(0.8f, 50.0f);
   const std::vector<float> soft_kick = make_kick(0.5f, 55.0f);
   const std::vector<float> clap = make_clap(0.55f);
   const std::vector<float> snare = make_snare(0.6f);
-  const std::vector<float> hat = make_hat(0.35f, false);
-  const std::vector<float> open_hat = make_hat(0.3f, true);
-  const std::vector<float> crash = make_crash(0.5f);
+  const std::vector<float> hat = make_hat(0.45f, false);
+  const std::vector<float> open_hat = make_hat(0.4f, true);
+  const std::vector<float> crash = make_crash(0.6f);
 
   const Send drums{1.0f, 0.0f, 0.0f, 0.08f, false};
   const Send clap_send{1.0f, 0.05f, 0.1f, 0.25f, false};
   const Send hat_send{1.0f, 0.25f, 0.0f, 0.05f, false};
-  const Send pad_send{0.8f, 0.0f, 0.0f, 0.4f, true};
-  const Send bass_send{0.9f, 0.0f, 0.0f, 0.0f, true};
-  const Send arp_send{0.55f, -0.3f, 0.45f, 0.25f, true};
-  const Send lead_send{0.6f, 0.1f, 0.3f, 0.35f, false};
+  const Send pad_send{0.95f, 0.0f, 0.0f, 0.4f, true};
+  const Send bass_send{0.7f, 0.0f, 0.0f, 0.0f, true};
+  const Send arp_send{0.7f, -0.3f, 0.45f, 0.25f, true};
+  const Send lead_send{0.75f, 0.1f, 0.3f, 0.35f, false};
   const Send bell_send{0.55f, 0.2f, 0.4f, 0.6f, false};
   const Send crash_send{0.8f, -0.2f, 0.0f, 0.3f, false};
   const std::vector<int> up{0, 1, 2, 3, 10, 3, 2, 1};
@@ -94,7 +94,9 @@ Mixdown render_main_song() {
   play_pads(m, main_changes, 76.0, 4.0, 23, 1800.0f, 0.5f, pad_send);
   play_bass(m, "..x...o...x...o.", main_changes, 76.0, 4.0, 8, 600.0f, 0.8f, bass_send);
   play_melody(m, parse_line(theme_a, 76.0, 0.8f), LEAD, 2500.0f, lead_send);
-  play_arp(m, main_changes, up, 76.0, 4.0, 8, 0.5, 12, 1800.0f, 0.25f, arp_send);
+  // The glow sphere's entry at 44 s brings in the arpeggio.
+  mix_mono(m, frame_at(m, 88.0), crash, crash_send);
+  play_arp(m, {G, Am, F, C}, up, 88.0, 4.0, 5, 0.5, 12, 1800.0f, 0.3f, arp_send);
 
   mix_mono(m, frame_at(m, 108.0), crash, crash_send);
   play_pattern(m, "..x...x...x...x.", 108.0, 32.0, open_hat, hat_send);
@@ -108,6 +110,10 @@ Mixdown render_main_song() {
   play_arp(m, main_changes, climb, 140.0, 4.0, 7, 0.25, 24, 2600.0f, 0.3f, arp_send);
   play_melody(m, parse_line(theme_a, 140.0, 0.7f), LEAD, 2000.0f, Send{0.45f, -0.1f, 0.45f, 0.4f, false});
   play_roll(m, 164.0, 4.0, snare, clap_send);
+
+  // Half-bar fills close the eight-bar phrases.
+  for (double beat : {54.0, 106.0, 138.0, 334.0, 350.0}) play_roll(m, beat, 2.0, snare, Send{0.8f, 0.1f, 0.1f, 0.2f, false});
+  for (double beat : {107.5, 139.5, 351.5}) mix_mono(m, frame_at(m, beat), open_hat, hat_send);
 
   // Web and trail, 84 to 106 s: half-time drums, long echoes.
   mix_mono(m, frame_at(m, 168.0), crash, crash_send);

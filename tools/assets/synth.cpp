@@ -242,7 +242,7 @@ std::vector<float> make_hat(float velocity, bool open) {
     }
     const float x = metal * 0.12f + next_noise() * 0.6f;
     const float v = run_svf(f, x, 7500.0f, 0.8f).high;
-    out[i] = velocity * 0.5f * v * std::exp(-t / decay) * std::fmin(1.0f, t / 0.0005f);
+    out[i] = velocity * 0.9f * v * std::exp(-t / decay) * std::fmin(1.0f, t / 0.0005f);
   }
   return out;
 }
@@ -274,7 +274,7 @@ std::vector<float> make_bass(int midi, int frames, float cutoff, float envelope,
     const float sub = std::sin(two_pi * ps);
     const float c = cutoff * (1.0f + envelope * std::exp(-t / 0.08f));
     const float v = run_svf(f, osc, c, 1.2f).low;
-    out[i] = velocity * (0.55f * v + 0.5f * sub) * held_envelope(i, frames, 0.003f, 0.03f);
+    out[i] = velocity * (0.55f * v + 0.32f * sub) * held_envelope(i, frames, 0.003f, 0.03f);
   }
   return out;
 }

@@ -154,7 +154,7 @@ Image make_flicker_overlay(const std::string& font_path) {
   const Coverage glow = blur(torn, 12);
   static const Rgb rainbow[6] = {rgb255(228, 3, 3), rgb255(255, 140, 0), rgb255(255, 237, 0),
                                  rgb255(0, 128, 38), rgb255(36, 64, 142), rgb255(115, 41, 130)};
-  const int top = 170, bottom = 380;  // the text's band, split into six stripes
+  const int top = 222, bottom = 374;  // the letters' band, split into six stripes
   Image image = new_image(plate_width, plate_height, 4);
   for (int y = 0; y < plate_height; y++) {
     const int stripe = std::clamp((y - top) * 6 / (bottom - top), 0, 5);

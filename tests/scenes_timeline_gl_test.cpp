@@ -1,0 +1,121 @@
+// The timeline on the driver: its saves and restores, with those of the
+// routines it calls, leave the model-view stack where the stack model says.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "app/demo_state.h"
+#include "app/frame.h"
+#include "app/targets.h"
+#include "audio/music.h"
+#include "physics/cloud.h"
+#include "scenes/matrix_stack.h"
+#include "scenes/timeline.h"
+#include "support/gl_window.h"
+#include "text/font.h"
+
+namespace {
+GLint modelview_depth() {
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    return depth;
+}
+
+GLint stack_base = 0;  // the driver's depth with nothing of the show pushed
+
+// Sets up what the timeline draws with, once, and empties the model-view
+// stack of anything an earlier test left on it.
+void open_show_context() {
+    static bool ready = false;
+    if (!ready) {
+        open_test_window();
+        create_overlay_target();
+        create_scene_target();
+        load_textures();
+        build_glyph_font();
+        init_cloud();
+        glMatrixMode(GL_MODELVIEW);
+        init_timeline();
+        stack_base = modelview_depth();
+        ready = true;
+    }
+    glMatrixMode(GL_MODELVIEW);
+    while (modelview_depth() > stack_base) glPopMatrix();
+}
+
+// What the display callback does around the timeline, at a fixed T.
+void draw_frame_at(float time) {
+    demo_time = time;
+    demo_time_d = time;
+    frame_step = 1.0f;
+    glBindFramebuffer(GL_FRAMEBUFFER, scene_fbo);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, scene_target, 0);
+    glBindTexture(GL_TEXTURE_2D, scene_target);
+    glViewport(0, 0, 1600, 900);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(88.0, 1280.0f / 720.0f, 0.0001, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    scene_timeline();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    draw_scene_target();
+}
+
+void expect_depths_follow_model(float time, const FrameShape& shape, int frames) {
+    StackModel model;
+    stack_reset(model);
+    FrameMarks marks;
+    for (int frame = 1; frame <= frames; ++frame) {
+        draw_frame_at(time);
+        replay_main_frame(model, shape, marks);
+        ASSERT_EQ(modelview_depth() - stack_base + 1, model.depth) << "frame " << frame;
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+}  // namespace
+
+TEST(TimelineOnDriver, LatticeFramesSettleAsTheModelSays) {
+    open_show_context();
+    reset_demo_state();
+    reset_timeline();
+    lattice_switch = 1;
+    FrameShape shape;
+    shape.lattice = true;
+    expect_depths_follow_model(300.0f, shape, 40);
+}
+
+TEST(TimelineOnDriver, TorusAndBurstFramesSettleAsTheModelSays) {
+    open_show_context();
+    reset_demo_state();
+    reset_timeline();
+    lattice_switch = 1;
+    cloth_b_style = 0;
+    burst_time = 345.0f;  // shows until T 357.5
+    FrameShape shape;
+    shape.lattice = true;
+    shape.torus = true;
+    shape.cloth_b_styled = false;
+    shape.burst_draws = true;
+    expect_depths_follow_model(350.0f, shape, 40);
+}
+
+TEST(TimelineOnDriver, TitlePlateFramesSettleAsTheModelSays) {
+    open_show_context();
+    reset_demo_state();
+    reset_timeline();
+    FrameShape shape;
+    shape.plates = 2;  // the title and one flicker
+    expect_depths_follow_model(71.0f, shape, 40);
+}
+
+TEST(TimelineOnDriver, FlashFramesWithoutTheLatticeSettleAsTheModelSays) {
+    open_show_context();
+    reset_demo_state();
+    reset_timeline();
+    FrameShape shape;
+    shape.flashes = true;
+    expect_depths_follow_model(1500.0f, shape, 40);
+}
