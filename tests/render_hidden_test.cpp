@@ -27,6 +27,8 @@ const Rgb background = rgb_of(0.9, 0.1, 0.1);
 const Rgb panel = rgb_of(0.06, 0.06, 0.06);
 const Rgb bottom_band = rgb_of(0.95, 0.15, 0.16);
 const Rgb text_band = rgb_of(0.2, 0.3, 0.2);
+const Rgb dot = rgb_of(250 / 255.0, 135 / 255.0, 209 / 255.0);
+constexpr Region panel_region{0, 0.41, 1, 0.85};
 
 long frame_now = 0;
 long hidden_from = -1;  // the first hidden frame
@@ -108,6 +110,9 @@ TEST_F(Hidden, CodeTypedAtTheFinaleSwitchesToTheHiddenPart) {
     constexpr Region top{0, 0.87, 1, 1}, middle{0, 0.41, 1, 0.85}, band{0, 0.31, 1, 0.37}, bottom{0, 0, 1, 0.29};
     EXPECT_GT(count_near(scene, top, background), count_pixels(scene, top) * 9 / 10);
     EXPECT_GT(count_near(scene, middle, panel), count_pixels(scene, middle) * 9 / 10);
+    // Before the first beat the pattern is a single dot.
+    EXPECT_GT(count_near(scene, panel_region, dot, 8), 0);
+    EXPECT_LT(count_near(scene, panel_region, dot, 8), 100);
     EXPECT_GT(count_near(scene, band, text_band), count_pixels(scene, band) / 3);
     EXPECT_GT(count_near(scene, bottom, bottom_band), count_pixels(scene, bottom) * 9 / 10);
     // The picture shows the scene's lower left corner unscaled, and no credits.
@@ -144,6 +149,13 @@ TEST_F(Hidden, PatternLinesFollowTheFirstFullCycle) {
         }
         out += printed;
         if (frame_now == hidden_from + 5 * 20) earlier_text = read_scene_target();
+        if (frame_now == hidden_from + 5 * 44) {
+            // 22 s in, the fourth beat (clock 15, 20 s) has brought the
+            // pattern of 1,250 dots; the fifth (25.3 s) is still to come.
+            Picture many = read_scene_target();
+            dump_picture(many, "hidden-dots");
+            EXPECT_GT(count_near(many, panel_region, dot, 8), 2000);
+        }
         if (frame_now == hidden_from + 5 * 22) {
             // One second of hidden music moves the scroller by 500 pixels.
             Picture later_text = read_scene_target();
