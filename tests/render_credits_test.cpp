@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -69,7 +68,7 @@ TEST_F(Credits, AppearOnceDemoTimePasses1799WithTheTitleAlone) {
     driver_run_frame(frame_now = 1800);
     ASSERT_GT(demo_time, 1799.0f);
     Picture first = read_picture();
-    dump_picture(first, "credits-1799.1");
+    dump_picture(first, "credits-1800");
     EXPECT_EQ(credits_offset, 0.0f);
     EXPECT_GT(count_near(first, title_bar, bar_inner), count_pixels(first, title_bar) / 4);
     EXPECT_GT(count_near(first, title_bar, text_lit), 200);

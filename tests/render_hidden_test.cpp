@@ -89,8 +89,11 @@ TEST_F(Hidden, CodeTypedAtTheFinaleSwitchesToTheHiddenPart) {
     Picture finale = read_picture();
     ASSERT_GT(credit_bars(finale), 1000) << "the credits' title bar shows before the code";
 
-    const char code[] = "glow";
-    for (const char* c = code; *c; c++) driver_queue_press((frame_now + 1) / fps, *c), driver_run_frame(++frame_now);
+    // One key a frame, each through the keyboard's own path.
+    for (char key : std::string("glow")) {
+        driver_queue_press((frame_now + 1) / fps, static_cast<unsigned char>(key));
+        driver_run_frame(++frame_now);
+    }
     EXPECT_EQ(hidden_part_on, 0) << "the chain is complete only with its last key";
     EXPECT_EQ(unlock_flag_5, 1);
 
