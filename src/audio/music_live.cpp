@@ -94,7 +94,7 @@ bool music_init()
     want.samples = device_frames;
     want.callback = audio_callback;
     mix_buffer.resize(2 * device_frames);
-    // No "obtained" spec: SDL converts to whatever the device takes.
+    // No "obtained" format asked for: SDL converts to whatever the device takes.
     if (SDL_OpenAudio(&want, nullptr) != 0) {
         report_no_device(SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
