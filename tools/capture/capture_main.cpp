@@ -242,6 +242,7 @@ int main(int argc, char** argv) {
         driver_present();
         frames_run = k + 1;
         if (options.report) report_add(section_name(demo_time, finale, hidden_part_on != 0), frame_time);
+        show_progress(seconds, estimated_end);
         if (!wanted) continue;
         if (!options.out.empty() && !video_write(picture)) {
             std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");
@@ -254,7 +255,6 @@ int main(int argc, char** argv) {
         }
         if (!options.contact_sheet.empty() && index % sheet_every == 0) contact_sheet_add(picture, seconds);
         frames_written++;
-        show_progress(seconds, estimated_end);
     }
     std::fputc('\n', stderr);
     finish_capture();
