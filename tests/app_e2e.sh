@@ -50,7 +50,9 @@ start_show env
 check "window appears" '[ -n "$wid" ]'
 sleep 2
 ffmpeg -loglevel error -y -f x11grab -video_size 1280x720 -i "$DISPLAY" -frames:v 1 "$work/shot.png" 2>/dev/null
-check "screen shows a non-black frame" '[ -f "$work/shot.png" ] && [ "$(ffmpeg -loglevel error -i "$work/shot.png" -vf "crop=1:1:640:360" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | tr -s " " | sed "s/^ //")" != "0 0 0" ]'
+pixel() { ffmpeg -loglevel error -i "$work/shot.png" -vf "crop=1:1:$1:$2" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | tr -s " " | sed "s/^ //"; }
+check "screen shows a non-black frame" '[ -f "$work/shot.png" ] && [ "$(pixel 640 360)" != "0 0 0" ]'
+check "the picture fills the screen to its corners" '[ "$(pixel 2 2)" != "0 0 0" ] && [ "$(pixel 1277 717)" != "0 0 0" ]'
 send A space B
 sleep 0.5
 send q

@@ -28,6 +28,10 @@ void open_screen() {
     glutGameModeString("1280x720");
     if (glutEnterGameMode() == 0 || !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
         std::fprintf(stderr, "tangle: display: can't switch to 1280x720; using a full-screen window\n");
+        // Cover the whole screen from its corner even where no window manager
+        // honours the full-screen request.
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
         glutCreateWindow("Tangle");
         glutFullScreen();
     }
