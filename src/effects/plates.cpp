@@ -32,6 +32,11 @@ void draw_plate(int name, float alpha, float size) {
     glScalef(grow, grow, grow);
     glTranslatef(-0.5f, -0.5f, 0.0f);
 
+    draw_upright_image_quad();
+    glPopMatrix();
+}
+
+void draw_upright_image_quad() {
     // The image's first row goes at the top.
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0);
@@ -43,7 +48,6 @@ void draw_plate(int name, float alpha, float size) {
     glTexCoord2f(0, 1);
     glVertex2f(0, 0);
     glEnd();
-    glPopMatrix();
 }
 
 void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx,

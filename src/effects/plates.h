@@ -12,6 +12,10 @@
 // orthographic projection loaded and the model-view matrix as it found it.
 void draw_plate(int name, float alpha, float size);
 
+// The unit square (0..1 on x and y) textured with the bound image, its first
+// row at the top: the plates' quad.
+void draw_upright_image_quad();
+
 // Draws the overlay target as a 0.66 x 0.2 tile: scaled by (sx, sy, sz),
 // moved by (ax, ay, az) and turned rx, ry, rz degrees about x, y, z from its
 // place in the upper left of the view. Leaves the 1600 x 900 viewport, its

@@ -8,6 +8,7 @@
 
 #include "app/frame.h"
 #include "app/targets.h"
+#include "effects/plates.h"
 #include "text/font.h"
 #include "text/overlays.h"
 
@@ -82,16 +83,7 @@ void draw_picture_plate(float alpha, float zoom, float dx, float dy) {
     glTranslatef(-0.5f, -0.5f, 0);
     glTranslatef(dx, dy + 0.5f, 0);
 
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, 1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, 1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, 0);
-    glTexCoord2f(0, 1);
-    glVertex2f(0, 0);
-    glEnd();
+    draw_upright_image_quad();
 
     glPopMatrix();
 }
