@@ -11,8 +11,6 @@
 #include "physics/cloth.h"
 #include "support/gl_window.h"
 
-// Stand-in until the clock is linked in; weak, so the real one wins.
-__attribute__((weak)) float demo_time = 0;
 
 namespace {
 

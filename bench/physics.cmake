@@ -2,4 +2,4 @@
 # beside the plain reference it must match.
 add_executable(bench_physics bench/physics_bench.cpp tests/physics_oracle.cpp)
 target_include_directories(bench_physics PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(bench_physics PRIVATE tangle_show tangle_audio_offline benchmark::benchmark_main)
+target_link_libraries(bench_physics PRIVATE tangle_show_offline benchmark::benchmark_main)

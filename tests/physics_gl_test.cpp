@@ -12,11 +12,8 @@
 #include "audio/music.h"
 #include "physics/cloud.h"
 #include "physics/sheet_draw.h"
+#include "app/targets.h"
 #include "support/gl_window.h"
-
-// The texture table belongs to the start-up code; this stands in when it is
-// not linked.
-__attribute__((weak)) GLint textures[100];
 
 namespace {
 
