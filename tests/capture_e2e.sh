@@ -34,6 +34,16 @@ check "60 frames of 1280x720 ($frames)" '[ "$frames" = "1280,720,60" ]'
 adur=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration -of csv=p=0 "$work/v.mp4")
 check "two seconds of audio ($adur)" 'awk "BEGIN { exit !($adur > 1.9 && $adur < 2.1) }"'
 
+# Ctrl-C finishes the file so far, playable, with its sound.
+"$capture" --seed 1 --fps 30 --to 60 --storyboard "$empty" --out "$work/int.mp4" 2>/dev/null &
+pid=$!
+for _ in $(seq 1 100); do [ -s "$work/int.mp4.video.mkv" ] && break; sleep 0.2; done
+sleep 2
+kill -INT $pid; wait $pid; s=$?
+check "Ctrl-C ends the capture with 130" '[ $s = 130 ]'
+streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/int.mp4" 2>/dev/null | sort | tr "\n" " ")
+check "... leaving a playable file with video and audio ($streams)" '[ "$streams" = "audio video " ]'
+
 # A contact sheet is one PNG.
 "$capture" --seed 1 --fps 10 --to 2 --storyboard "$empty" --contact-sheet "$work/sheet.png" --report 2>"$work/report"
 check "contact sheet written" '[ -s "$work/sheet.png" ]'
