@@ -12,6 +12,8 @@
 #include "audio/music.h"
 #include "effects/lines.h"
 #include "effects/plates.h"
+#include "effects/shapes.h"
+#include "physics/cloud.h"
 #include "support/gl_window.h"
 
 namespace {
@@ -213,6 +215,152 @@ TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
     }
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
+    demo_time = 0;
+    reset_demo_state();
+}
+
+namespace {
+
+// The model-view stack holds 32 entries and the show leans on every save
+// being matched; a drawer must hand back the matrix, the stack depth and
+// the matrix mode it found.
+struct MatrixState {
+    GLint depth, mode;
+    GLfloat m[16];
+};
+MatrixState matrix_state() {
+    MatrixState s{};
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.depth);
+    glGetIntegerv(GL_MATRIX_MODE, &s.mode);
+    glGetFloatv(GL_MODELVIEW_MATRIX, s.m);
+    return s;
+}
+void expect_same_matrix(const MatrixState& before, const char* what) {
+    MatrixState after = matrix_state();
+    EXPECT_EQ(after.depth, before.depth) << what;
+    EXPECT_EQ(after.mode, before.mode) << what;
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(after.m[k], before.m[k]) << what << " " << k;
+}
+
+// The unit square as the whole 1280 x 720 window, shapes in white.
+void unit_view() {
+    glViewport(0, 0, 1280, 720);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, -1, 1);
+    clear_black();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glColor4f(1, 1, 1, 1);
+    glLineWidth(1);
+}
+
+}  // namespace
+
+TEST(ShapesGl, EachShapeLandsWhereItsVerticesSayAndKeepsTheMatrix) {
+    open_test_window();
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+
+    // rect moves to (x, y) inside a save and restore of its own.
+    unit_view();
+    MatrixState before = matrix_state();
+    rect(0.0f, -0.5f, 0.5f, 1.0f);
+    expect_same_matrix(before, "rect");
+    Box b = lit_box(read_frame(1280, 720));
+    EXPECT_NEAR(b.left, 640, 2);
+    EXPECT_NEAR(b.right + 1, 960, 2);
+    EXPECT_NEAR(b.bottom, 180, 2);
+    EXPECT_NEAR(b.top + 1, 540, 2);
+
+    // The spike: x to 1.5 x along +x, 1.95 x above and below.
+    unit_view();
+    draw_spike(0.4f);
+    expect_same_matrix(before, "spike");
+    b = lit_box(read_frame(1280, 720));
+    EXPECT_NEAR(b.left, (1 + 0.4) * 640, 2);
+    EXPECT_NEAR(b.right + 1, (1 + 0.6) * 640, 2);
+    EXPECT_NEAR(b.bottom, (1 - 0.78) * 360, 2);
+    EXPECT_NEAR(b.top + 1, (1 + 0.78) * 360, 2);
+
+    // The rippled ellipse: radius x to x + 0.01, 1.2 times taller.
+    unit_view();
+    demo_time = 500.25f;
+    draw_ripple_ellipse(0.5f);
+    expect_same_matrix(before, "ellipse");
+    b = lit_box(read_frame(1280, 720));
+    EXPECT_NEAR(b.left, (1 - 0.51) * 640, 3);
+    EXPECT_NEAR(b.right + 1, (1 + 0.51) * 640, 3);
+    EXPECT_NEAR(b.bottom, (1 - 0.612) * 360, 3);
+    EXPECT_NEAR(b.top + 1, (1 + 0.612) * 360, 3);
+
+    // The star stays inside its ring.
+    unit_view();
+    draw_star_dot(0.5f);
+    expect_same_matrix(before, "star");
+    b = lit_box(read_frame(1280, 720));
+    EXPECT_GE(b.right, b.left);
+    EXPECT_GE(b.left, (1 - 0.5) * 640 - 2);
+    EXPECT_LE(b.right + 1, (1 + 0.5) * 640 + 2);
+    EXPECT_GE(b.bottom, (1 - 0.6) * 360 - 2);
+    EXPECT_LE(b.top + 1, (1 + 0.6) * 360 + 2);
+
+    // Nothing else changes: colour and line width are the caller's.
+    GLfloat colour[4], width = 0;
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    demo_time = 0;
+}
+
+TEST(PlatesGl, PlateAndTileHandBackTheModelViewStack) {
+    open_test_window();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.25f, -0.5f, 2.0f);  // a caller's matrix worth keeping
+    glPushMatrix();                     // and one save of the caller's own
+    MatrixState before = matrix_state();
+    GLuint image = make_texture(red, red, green, green);
+    draw_plate(static_cast<int>(image), 1.0f, 3.0f);
+    expect_same_matrix(before, "plate");
+    for (int k = 0; k < 40; ++k) draw_panel_tile(0.1f, 0.2f, 0.3f, 10, 20, 30, 1, 1, 1);
+    expect_same_matrix(before, "tile");
+    glPopMatrix();
+    glLoadIdentity();
+    glDeleteTextures(1, &image);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glViewport(0, 0, 1280, 720);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(LinesGl, BridgeAndLinksSaveNoMatrix) {
+    open_test_window();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(30, 0, 1, 0);
+    MatrixState before = matrix_state();
+    ClothSheet a, b;
+    a.rows = b.rows = 2;
+    a.columns = b.columns = 3;
+    a.particles.resize(6);
+    b.particles.resize(6);
+    for (int k = 0; k < 6; ++k) b.particles[k].position = Vec3{0.5, -0.5, 0};
+    for (Vec3& p : cloud_positions) p = Vec3{0.1, 0.2, 0.3};
+    demo_time = 1300;
+    for (int shade : {0, 1}) {
+        shade_switch = shade;
+        draw_sheet_bridge(a, b);
+        draw_cloud_links(a);
+        expect_same_matrix(before, shade ? "pulse" : "flicker");
+    }
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     demo_time = 0;
     reset_demo_state();
 }

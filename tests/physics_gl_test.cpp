@@ -171,3 +171,26 @@ TEST(CloudDrawGl, LayersFollowTheTimeAndLeaveArraysOff) {
     }
     reset_demo_state();
 }
+
+TEST(SheetDrawGl, SheetsAndCloudSaveNoMatrix) {
+    // Drawn inside the scene's transformation: they must neither save nor
+    // load a matrix, or the scene's stack would drift.
+    fresh_view();
+    glRotatef(25, 1, 0, 0);
+    GLint depth_before = get_int(GL_MODELVIEW_STACK_DEPTH);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    ClothSheet s = copy_sheet(cloth_a);
+    for (float t : {100.0f, 700.0f, 1100.0f}) {
+        demo_time = t;
+        draw_sheet(s, 0, 1);
+        draw_sheet(s, 1, 1);
+        for (int k = 0; k < 30; ++k) draw_cloud();
+        EXPECT_EQ(get_int(GL_MODELVIEW_STACK_DEPTH), depth_before) << t;
+        EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW) << t;
+        glGetFloatv(GL_MODELVIEW_MATRIX, after);
+        EXPECT_EQ(std::memcmp(before, after, sizeof before), 0) << t;
+    }
+    glLoadIdentity();
+    reset_demo_state();
+}

@@ -70,3 +70,25 @@ TEST(SheetStrands, LateWidthsThinOutAwayFromTheAnchor) {
     EXPECT_NEAR(last.near_rgba[2], (0.4f * 1001) / 1002, 1e-5);
     EXPECT_NEAR(last.far_rgba[1], (0.2f * 1001) / 1002 + 1.25f * 0.15f, 1e-5);
 }
+
+TEST(SheetStrands, LateColoursTakeEachEndsOwnCoefficients) {
+    // A segment away from the roots and off the first strand, so that every
+    // coefficient shows: near end 0.3 from the anchor, far end 0.4.
+    ClothSheet s = copy_sheet(cloth_a);
+    s.anchor_offset = {0, 0, 0};
+    const int i = 2, j = 600;
+    sheet_particle(s, i, j).position = {0, 0.3, 0};
+    sheet_particle(s, i + 1, j).position = {0, 0, -0.4};
+    StrandSegmentLook look = late_segment_look(s, i, j);
+    const float sf = static_cast<float>(s.columns), jf = static_cast<float>(j);
+    const float h1 = (static_cast<float>(0.3) - 0.2f) * 3.0f;
+    const float h2 = (static_cast<float>(0.4) - 0.2f) * 3.0f;
+    const float a = (0.2f * jf) / sf, b = (0.3f * jf) / sf, c = (0.4f * jf) / sf;
+    EXPECT_EQ(look.width, 3.0f - 3.0f * h1);
+    const float near_end[4] = {a + 1.25f * h1, b + 1.35f * h1, c + 0.85f * h1, a + 0.8f};
+    const float far_end[4] = {c + 1.65f * h2, a + 1.25f * h2, c + 0.85f * h2, a + 0.8f};
+    for (int k = 0; k < 4; k++) {
+        EXPECT_EQ(look.near_rgba[k], near_end[k]) << k;
+        EXPECT_EQ(look.far_rgba[k], far_end[k]) << k;
+    }
+}
