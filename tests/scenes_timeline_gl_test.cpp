@@ -10,8 +10,10 @@
 #include "app/targets.h"
 #include "audio/music.h"
 #include "physics/cloud.h"
+#include "scenes/flashes.h"
 #include "scenes/matrix_stack.h"
 #include "scenes/timeline.h"
+#include "scenes/timeline_rules.h"
 #include "support/gl_window.h"
 #include "text/font.h"
 
@@ -118,4 +120,36 @@ TEST(TimelineOnDriver, FlashFramesWithoutTheLatticeSettleAsTheModelSays) {
     FrameShape shape;
     shape.flashes = true;
     expect_depths_follow_model(1500.0f, shape, 40);
+}
+
+// The second flare's grey is ink times its fade, then times its own dimming,
+// each product rounded to float; grouping the two fades first lands one unit
+// in the last place off for stamps like this one.
+TEST(FlashesOnDriver, SecondFlareGreysInkByItsFadeThenItsDimming) {
+    open_show_context();
+    reset_demo_state();
+    reset_timeline();
+    flare_b_time = 1495.0f;
+    demo_time = 1500.0f;
+    demo_time_d = 1500.0;
+    frame_step = 1.0f;
+    glPushMatrix();
+    draw_flashes();
+    glPopMatrix();
+    EXPECT_EQ(flare_b_time, 1496.0f);
+    float s = flare_fade(1500.0, 1496.0f);
+    float u = flare_b_dim(1500.0f, 1496.0f);
+    volatile float by_fade = ink_grey * s;
+    volatile float expected = by_fade * u;
+    volatile float both_fades = s * u;
+    volatile float regrouped = ink_grey * both_fades;
+    ASSERT_NE(expected, regrouped) << "the stamp no longer tells the groupings apart";
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0], expected);
+    EXPECT_EQ(colour[1], expected);
+    EXPECT_EQ(colour[2], expected);
+    EXPECT_EQ(colour[3], 0.5f);
+    while (glGetError() != GL_NO_ERROR) {
+    }
 }

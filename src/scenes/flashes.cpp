@@ -131,7 +131,8 @@ void draw_flare_b(float time, double time_d, float step) {
     float s = flare_fade(time_d, flare_b_time);
     glRotatef(flare_angle(flare_b_value, s), 0.0f, 0.0f, 1.0f);
     glTranslatef(0.5f - 0.5f * u, 0.0f, 0.0f);
-    grey(s * u, 0.5f);
+    float level = ink_grey * s * u;  // grey by the fade first, then by u
+    glColor4f(level, level, level, 0.5f);
     glScalef(3.0f, 0.5f, 1.0f);
     draw_spike(0.15f);
     glPopMatrix();
