@@ -79,15 +79,43 @@ TEST(CreditsClock, OffsetFromScroll) {
 }
 
 TEST(CreditsClock, OnlyForwardStepsOfTheFinaleCount) {
-    DerivedClock clock{2.0, 0.0};
-    advance_derived_clock(clock, 0.0);  // silent finale: 0 - 2 ignored
-    EXPECT_DOUBLE_EQ(clock.value, 0.0);
-    advance_derived_clock(clock, 1.0);
-    advance_derived_clock(clock, 3.0);
-    EXPECT_DOUBLE_EQ(clock.value, 2.25);
-    advance_derived_clock(clock, 0.5);  // the loop wraps: ignored
-    advance_derived_clock(clock, 1.5);
-    EXPECT_DOUBLE_EQ(clock.value, 3.0);
+    credits_scroll = 0;
+    credits_last_position = 2.0f;
+    advance_credits_scroll(0.0f);  // silent finale: 0 - 2 ignored
+    EXPECT_FLOAT_EQ(credits_scroll, 0.0f);
+    EXPECT_FLOAT_EQ(credits_last_position, 0.0f);
+    advance_credits_scroll(1.0f);
+    advance_credits_scroll(3.0f);
+    EXPECT_FLOAT_EQ(credits_scroll, 2.25f);
+    advance_credits_scroll(0.5f);  // the loop wraps: ignored
+    advance_credits_scroll(1.5f);
+    EXPECT_FLOAT_EQ(credits_scroll, 3.0f);
+    advance_credits_scroll(1.5f);  // a stalled stream changes nothing
+    EXPECT_FLOAT_EQ(credits_scroll, 3.0f);
+}
+
+TEST(CreditsClock, ScrollIsRoundedToFloatEveryFrame) {
+    // Far into the finale, at about 60 frames a second: the scroll is a float
+    // that takes each frame's step, so its rounding builds up frame by frame
+    // exactly as the float sum below does, not as an exact running sum.
+    credits_scroll = 0;
+    credits_last_position = 2.0f;
+    float expected = 0;
+    float previous = 2.0f;
+    double exact = 0;
+    for (int frame = 1; frame <= 20000; frame++) {
+        float position = static_cast<float>(frame) / 60.0f;
+        advance_credits_scroll(position);
+        float step = position - previous;
+        previous = position;
+        if (step > 0) {
+            expected += 0.75f * step;
+            exact += 0.75 * static_cast<double>(step);
+        }
+    }
+    EXPECT_EQ(credits_scroll, expected);
+    // The two sums really part here, so the check above tells them apart.
+    EXPECT_NE(static_cast<float>(exact), expected);
 }
 
 TEST(CreditsBand, BaselinesAndInclusiveLimits) {
