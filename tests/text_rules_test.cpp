@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -272,6 +273,42 @@ TEST(PrintRules, LinesAndTheOneShift) {
     EXPECT_NEAR(second.y, 300 - 101.587, 1e-3);
     EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "21", true, 0).x, 100);
     EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "1", false, 0).x, 100);
+}
+
+TEST(GlyphTexels, PowerOfTwoTextureWithRowsAsTheUploadReadsThem) {
+    // An empty glyph (a space) gives one zero texel.
+    GlyphTexels empty = make_glyph_texels(nullptr, 0, 0, 0, 4);
+    EXPECT_EQ(empty.width, 1);
+    EXPECT_EQ(empty.height, 1);
+    EXPECT_EQ(empty.bytes, std::vector<unsigned char>(4, 0));
+
+    // 3 x 2 coverage, rows padded to a pitch of 4: a 4 x 2 texture, luminance
+    // and alpha both the coverage, the column past the bitmap zero.
+    const unsigned char wide[] = {10, 20, 30, 99, 40, 50, 60, 99};
+    GlyphTexels w = make_glyph_texels(wide, 3, 2, 4, 4);
+    EXPECT_EQ(w.width, 4);
+    EXPECT_EQ(w.height, 2);
+    const std::vector<unsigned char> wide_texels = {10, 10, 20, 20, 30, 30, 0, 0,
+                                                    40, 40, 50, 50, 60, 60, 0, 0};
+    EXPECT_EQ(w.bytes, wide_texels);
+
+    // A one-pixel-wide glyph of 3 rows: a 1 x 4 texture whose rows of 2 bytes
+    // start on the 4-byte boundaries the upload reads them from, and the
+    // buffer holds every row it reads.
+    const unsigned char thin[] = {7, 8, 9};
+    GlyphTexels t = make_glyph_texels(thin, 1, 3, 1, 4);
+    EXPECT_EQ(t.width, 1);
+    EXPECT_EQ(t.height, 4);
+    ASSERT_EQ(t.bytes.size(), 16u);
+    EXPECT_EQ(t.bytes[0], 7);
+    EXPECT_EQ(t.bytes[1], 7);
+    EXPECT_EQ(t.bytes[4], 8);
+    EXPECT_EQ(t.bytes[5], 8);
+    EXPECT_EQ(t.bytes[8], 9);
+    EXPECT_EQ(t.bytes[9], 9);
+    EXPECT_EQ(t.bytes[12], 0);
+    // With byte alignment the rows are packed.
+    EXPECT_EQ(make_glyph_texels(thin, 1, 3, 1, 1).bytes.size(), 8u);
 }
 
 TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
