@@ -115,7 +115,8 @@ TEST_F(TextDrawTest, CreditsShowOnlyTheTitleBeforeTheFinalePlays) {
     glBindFramebuffer(GL_FRAMEBUFFER, screen_fbo);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    credits_clock = {2.0, 0.0};
+    credits_last_position = 2.0f;
+    credits_scroll = 0;
     draw_end_credits(-0.05f, -0.34f);
     std::vector<Rgb8> screen = read_pixels(screen_fbo, 1280, 720);
     auto at = [&](float x, float y) {
@@ -137,7 +138,8 @@ TEST_F(TextDrawTest, CreditsRiseWithTheirClockAndShowThePicture) {
     glBindFramebuffer(GL_FRAMEBUFFER, screen_fbo);
     glClear(GL_COLOR_BUFFER_BIT);
     // A scroll of 15 lifts every line by one screen height.
-    credits_clock = {0.0, 15.0};
+    credits_last_position = 0;
+    credits_scroll = 15.0f;
     draw_end_credits(-0.05f, -0.34f);
     EXPECT_FLOAT_EQ(credits_offset, 1.0f);
     std::vector<Rgb8> screen = read_pixels(screen_fbo, 1280, 720);

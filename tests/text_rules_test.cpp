@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -79,15 +80,43 @@ TEST(CreditsClock, OffsetFromScroll) {
 }
 
 TEST(CreditsClock, OnlyForwardStepsOfTheFinaleCount) {
-    DerivedClock clock{2.0, 0.0};
-    advance_derived_clock(clock, 0.0);  // silent finale: 0 - 2 ignored
-    EXPECT_DOUBLE_EQ(clock.value, 0.0);
-    advance_derived_clock(clock, 1.0);
-    advance_derived_clock(clock, 3.0);
-    EXPECT_DOUBLE_EQ(clock.value, 2.25);
-    advance_derived_clock(clock, 0.5);  // the loop wraps: ignored
-    advance_derived_clock(clock, 1.5);
-    EXPECT_DOUBLE_EQ(clock.value, 3.0);
+    credits_scroll = 0;
+    credits_last_position = 2.0f;
+    advance_credits_scroll(0.0f);  // silent finale: 0 - 2 ignored
+    EXPECT_FLOAT_EQ(credits_scroll, 0.0f);
+    EXPECT_FLOAT_EQ(credits_last_position, 0.0f);
+    advance_credits_scroll(1.0f);
+    advance_credits_scroll(3.0f);
+    EXPECT_FLOAT_EQ(credits_scroll, 2.25f);
+    advance_credits_scroll(0.5f);  // the loop wraps: ignored
+    advance_credits_scroll(1.5f);
+    EXPECT_FLOAT_EQ(credits_scroll, 3.0f);
+    advance_credits_scroll(1.5f);  // a stalled stream changes nothing
+    EXPECT_FLOAT_EQ(credits_scroll, 3.0f);
+}
+
+TEST(CreditsClock, ScrollIsRoundedToFloatEveryFrame) {
+    // Far into the finale, at about 60 frames a second: the scroll is a float
+    // that takes each frame's step, so its rounding builds up frame by frame
+    // exactly as the float sum below does, not as an exact running sum.
+    credits_scroll = 0;
+    credits_last_position = 2.0f;
+    float expected = 0;
+    float previous = 2.0f;
+    double exact = 0;
+    for (int frame = 1; frame <= 20000; frame++) {
+        float position = static_cast<float>(frame) / 60.0f;
+        advance_credits_scroll(position);
+        float step = position - previous;
+        previous = position;
+        if (step > 0) {
+            expected += 0.75f * step;
+            exact += 0.75 * static_cast<double>(step);
+        }
+    }
+    EXPECT_EQ(credits_scroll, expected);
+    // The two sums really part here, so the check above tells them apart.
+    EXPECT_NE(static_cast<float>(exact), expected);
 }
 
 TEST(CreditsBand, BaselinesAndInclusiveLimits) {
@@ -244,6 +273,42 @@ TEST(PrintRules, LinesAndTheOneShift) {
     EXPECT_NEAR(second.y, 300 - 101.587, 1e-3);
     EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "21", true, 0).x, 100);
     EXPECT_FLOAT_EQ(print_line_origin(font, 100, 300, "1", false, 0).x, 100);
+}
+
+TEST(GlyphTexels, PowerOfTwoTextureWithRowsAsTheUploadReadsThem) {
+    // An empty glyph (a space) gives one zero texel.
+    GlyphTexels empty = make_glyph_texels(nullptr, 0, 0, 0, 4);
+    EXPECT_EQ(empty.width, 1);
+    EXPECT_EQ(empty.height, 1);
+    EXPECT_EQ(empty.bytes, std::vector<unsigned char>(4, 0));
+
+    // 3 x 2 coverage, rows padded to a pitch of 4: a 4 x 2 texture, luminance
+    // and alpha both the coverage, the column past the bitmap zero.
+    const unsigned char wide[] = {10, 20, 30, 99, 40, 50, 60, 99};
+    GlyphTexels w = make_glyph_texels(wide, 3, 2, 4, 4);
+    EXPECT_EQ(w.width, 4);
+    EXPECT_EQ(w.height, 2);
+    const std::vector<unsigned char> wide_texels = {10, 10, 20, 20, 30, 30, 0, 0,
+                                                    40, 40, 50, 50, 60, 60, 0, 0};
+    EXPECT_EQ(w.bytes, wide_texels);
+
+    // A one-pixel-wide glyph of 3 rows: a 1 x 4 texture whose rows of 2 bytes
+    // start on the 4-byte boundaries the upload reads them from, and the
+    // buffer holds every row it reads.
+    const unsigned char thin[] = {7, 8, 9};
+    GlyphTexels t = make_glyph_texels(thin, 1, 3, 1, 4);
+    EXPECT_EQ(t.width, 1);
+    EXPECT_EQ(t.height, 4);
+    ASSERT_EQ(t.bytes.size(), 16u);
+    EXPECT_EQ(t.bytes[0], 7);
+    EXPECT_EQ(t.bytes[1], 7);
+    EXPECT_EQ(t.bytes[4], 8);
+    EXPECT_EQ(t.bytes[5], 8);
+    EXPECT_EQ(t.bytes[8], 9);
+    EXPECT_EQ(t.bytes[9], 9);
+    EXPECT_EQ(t.bytes[12], 0);
+    // With byte alignment the rows are packed.
+    EXPECT_EQ(make_glyph_texels(thin, 1, 3, 1, 1).bytes.size(), 8u);
 }
 
 TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {

@@ -17,8 +17,8 @@
 #include <cstring>
 #include <string>
 
-DerivedClock credits_clock{2.0, 0.0};
 float credits_scroll = 0;
+float credits_last_position = 2.0f;
 float credits_offset = 0;
 
 namespace {
@@ -27,6 +27,12 @@ constexpr double band_bottom = -200.0;
 constexpr double band_top = 1200.0;
 
 }  // namespace
+
+void advance_credits_scroll(float position) {
+    float step = position - credits_last_position;
+    credits_last_position = position;
+    if (step > 0) credits_scroll += 0.75f * step;
+}
 
 float credits_offset_for(float scroll) {
     if (scroll <= 0) return 0;
@@ -127,8 +133,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
 
 void draw_end_credits(float x_origin, float y_origin) {
     float position = static_cast<float>(stream_seconds(finale_stream));
-    advance_derived_clock(credits_clock, position);
-    credits_scroll = static_cast<float>(credits_clock.value);
+    advance_credits_scroll(position);
 
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();

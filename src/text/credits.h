@@ -13,12 +13,15 @@
 constexpr int credits_line_count = 390;
 extern const char* const credits_lines[credits_line_count];
 
-// 0.75 x every positive step of the finale stream's position; starts with a
-// previous position of 2.0 so that the silent stream before the finale
-// (position 0) counts for nothing.
-extern DerivedClock credits_clock;
-extern float credits_scroll;  // the clock's value as a float
+// 0.75 x every positive step of the finale stream's position, kept in
+// single precision frame by frame. The previous position starts at 2.0 so
+// that the silent stream before the finale (position 0) counts for nothing.
+extern float credits_scroll;
+extern float credits_last_position;
 extern float credits_offset;  // upward shift of all lines, screen heights
+
+// Takes the finale stream's position (seconds, as a float) of this frame.
+void advance_credits_scroll(float position);
 
 // Called by the display callback each frame once demo_time passes 1799
 // (unless the hidden part is on), with (-0.05, -0.34).

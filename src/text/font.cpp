@@ -52,24 +52,19 @@ void make_glyph(FT_Face face, signed char code, GLuint first_list, GLuint* textu
 
     int bw = static_cast<int>(bitmap->width);
     int br = static_cast<int>(bitmap->rows);
-    int w = next_power_of_two(bw);
-    int h = next_power_of_two(br);
     // Rows are pitch bytes apart; the rasteriser may pad them beyond the width.
     int stride = bitmap->pitch > 0 ? bitmap->pitch : bw;
 
-    std::vector<GLubyte> texels(static_cast<size_t>(2 * w * h), 0);
-    for (int j = 0; j < br; j++) {
-        for (int i = 0; i < bw; i++) {
-            GLubyte value = bitmap->buffer[i + j * stride];
-            texels[2 * (i + j * w)] = value;
-            texels[2 * (i + j * w) + 1] = value;
-        }
-    }
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    GlyphTexels texels = make_glyph_texels(bitmap->buffer, bw, br, stride, alignment);
+    int w = texels.width;
+    int h = texels.height;
     glBindTexture(GL_TEXTURE_2D, textures[c]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                 texels.data());
+                 texels.bytes.data());
 
     float tx = static_cast<float>(bw) / static_cast<float>(w);
     float ty = static_cast<float>(br) / static_cast<float>(h);
@@ -166,6 +161,24 @@ LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char
     if (formatted && text[0] == '1') x += one_shift_pixels;
     float h = print_line_height(font);
     return {x, y - h * static_cast<float>(line)};
+}
+
+GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride,
+                              int alignment) {
+    GlyphTexels texels;
+    texels.width = next_power_of_two(bw);
+    texels.height = next_power_of_two(br);
+    if (alignment < 1) alignment = 1;
+    int row_bytes = (2 * texels.width + alignment - 1) / alignment * alignment;
+    texels.bytes.assign(static_cast<size_t>(row_bytes) * static_cast<size_t>(texels.height), 0);
+    for (int j = 0; j < br; j++) {
+        for (int i = 0; i < bw; i++) {
+            unsigned char value = buffer[i + j * stride];
+            texels.bytes[static_cast<size_t>(j * row_bytes + 2 * i)] = value;
+            texels.bytes[static_cast<size_t>(j * row_bytes + 2 * i + 1)] = value;
+        }
+    }
+    return texels;
 }
 
 int count_text_lines(const char* text) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <vector>
 
 struct GlyphFont {
     float pixel_height = 0;          // requested glyph size (64)
@@ -63,3 +64,15 @@ LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char
 
 // Lines a text splits into: one more than its "\n" characters.
 int count_text_lines(const char* text);
+
+// The luminance-alpha texels of one glyph bitmap (bw x br coverage bytes,
+// rows `stride` bytes apart) in the smallest power-of-two texture holding it,
+// top row first. Each texel row is padded to `alignment` bytes, the unpack
+// alignment the upload reads rows with (a one-texel-wide glyph has rows of 2
+// bytes, which the default alignment of 4 would otherwise overrun).
+struct GlyphTexels {
+    int width = 1, height = 1;
+    std::vector<unsigned char> bytes;
+};
+GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride,
+                              int alignment);
