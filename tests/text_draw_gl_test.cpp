@@ -6,6 +6,7 @@
 #include "audio/music.h"
 #include "scenes/captions.h"
 #include "support/gl_window.h"
+#include "support/test_font.h"
 #include "text/credits.h"
 #include "text/font.h"
 
@@ -13,10 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -60,16 +59,7 @@ class TextDrawTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         open_test_window();
-        fs::path dir = fs::temp_directory_path() / "tangle-text-draw";
-        fs::create_directories(dir);
-        fs::path source = fs::exists("digital-7.ttf")
-                              ? fs::path("digital-7.ttf")
-                              : fs::path("/usr/share/fonts/truetype/dseg/DSEG7Classic-Italic.ttf");
-        fs::copy_file(source, dir / "digital-7.ttf", fs::copy_options::overwrite_existing);
-        fs::path back = fs::current_path();
-        fs::current_path(dir);
-        build_glyph_font();
-        fs::current_path(back);
+        build_test_font("tangle-text-draw");
         window_width = 1280;
         window_height = 720;
         overlay_fbo = make_target(238, 80, &overlay_target);

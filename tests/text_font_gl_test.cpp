@@ -2,15 +2,14 @@
 // into an offscreen 1280 x 720 buffer: line splitting, the "1" shift, the
 // caller's modelview, and the state that print hands back.
 #include "support/gl_window.h"
+#include "support/test_font.h"
 #include "text/font.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,17 +24,7 @@ class GlyphFontTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         open_test_window();
-        // The builder reads "digital-7.ttf" from the working directory.
-        fs::path dir = fs::temp_directory_path() / "tangle-text-font";
-        fs::create_directories(dir);
-        fs::path source = fs::exists("digital-7.ttf")
-                              ? fs::path("digital-7.ttf")
-                              : fs::path("/usr/share/fonts/truetype/dseg/DSEG7Classic-Italic.ttf");
-        fs::copy_file(source, dir / "digital-7.ttf", fs::copy_options::overwrite_existing);
-        fs::path back = fs::current_path();
-        fs::current_path(dir);
-        build_glyph_font();
-        fs::current_path(back);
+        build_test_font("tangle-text-font");
 
         glGenFramebuffers(1, &fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);

@@ -17,26 +17,14 @@ HiddenState hidden;
 std::vector<HiddenDot> hidden_dots;
 std::vector<HiddenGlyph> hidden_glyphs;
 
-void draw_bottom_band() {
-    glColor4f(0.95f, 0.15f, 0.16f, 1.0f);
+// A full-width band: the quad from 0 to `height`, moved up by `lift`.
+void draw_band(float r, float g, float b, float lift, float height) {
+    glColor4f(r, g, b, 1.0f);
     glPushMatrix();
-    glTranslatef(0.0f, 0.0f, 0.0f);
+    glTranslatef(0.0f, lift, 0.0f);
     glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.38f);
-    glVertex2f(1.0f, 0.38f);
-    glVertex2f(1.0f, 0.0f);
-    glVertex2f(0.0f, 0.0f);
-    glEnd();
-    glPopMatrix();
-}
-
-void draw_text_band() {
-    glColor4f(0.2f, 0.3f, 0.2f, 1.0f);
-    glPushMatrix();
-    glTranslatef(0.0f, 0.3f, 0.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.1f);
-    glVertex2f(1.0f, 0.1f);
+    glVertex2f(0.0f, height);
+    glVertex2f(1.0f, height);
     glVertex2f(1.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glEnd();
@@ -78,11 +66,11 @@ void run_hidden_part() {
         rect(d.x, d.y, d.w, d.h);
     }
 
-    draw_bottom_band();
+    draw_band(0.95f, 0.15f, 0.16f, 0.0f, 0.38f);  // bottom band
 
     scroll_hidden_text(hidden, dete);
     layout_hidden_text(hidden, hidden_glyphs);
-    draw_text_band();
+    draw_band(0.2f, 0.3f, 0.2f, 0.3f, 0.1f);  // text band
     glColor4f(0.9f, 0.7f, 0.8f, 1.0f);
     for (const HiddenGlyph& g : hidden_glyphs) freetype::print(our_font, g.x, 375.0f, "%c", g.ch);
 

@@ -11,6 +11,13 @@ void record(const StackModel& stack, FrameMarks& marks, FrameItem item) {
     marks.drawn[item] = true;
 }
 
+// An item drawn inside a save/restore pair of its own.
+void record_in_pair(StackModel& stack, FrameMarks& marks, FrameItem item) {
+    stack_save(stack);
+    record(stack, marks, item);
+    stack_restore(stack);
+}
+
 // freetype::print: one pushed, reloaded matrix per line, and one
 // save/restore pair per glyph inside the glyph's display list.
 void replay_print(StackModel& stack, int glyphs) {
@@ -47,9 +54,7 @@ void replay_reloading_pair(StackModel& stack) {
 void replay_flashes(StackModel& stack, const FrameShape& shape, FrameMarks& marks) {
     const FrameItem simple[3] = {item_pulse_d, item_pulse_b, item_pulse_a};
     for (FrameItem item : simple) {
-        stack_save(stack);
-        record(stack, marks, item);
-        stack_restore(stack);
+        record_in_pair(stack, marks, item);
     }
     stack_save(stack);  // pulse e
     if (shape.pulse_e_draws) {
@@ -61,18 +66,12 @@ void replay_flashes(StackModel& stack, const FrameShape& shape, FrameMarks& mark
         record(stack, marks, item_pulse_e);  // its bright outline
     }
     stack_restore(stack);
-    stack_save(stack);  // pulse c
-    record(stack, marks, item_pulse_c);
-    stack_restore(stack);
+    record_in_pair(stack, marks, item_pulse_c);  // pulse c
     if (shape.flare_a_draws) {
-        stack_save(stack);
-        record(stack, marks, item_flare_a);
-        stack_restore(stack);
+        record_in_pair(stack, marks, item_flare_a);
     }
     if (shape.flare_b_draws) {
-        stack_save(stack);
-        record(stack, marks, item_flare_b);
-        stack_restore(stack);
+        record_in_pair(stack, marks, item_flare_b);
     }
 }
 
@@ -85,13 +84,9 @@ void replay_lattice(StackModel& stack, const FrameShape& shape, FrameMarks& mark
     record(stack, marks, item_anchor_sphere);
     stack_restore(stack);
     if (shape.cloth_b_styled) {
-        stack_save(stack);
-        record(stack, marks, item_styled_b);
-        stack_restore(stack);
+        record_in_pair(stack, marks, item_styled_b);
     }
-    stack_save(stack);  // cloth_a, style 4
-    record(stack, marks, item_cloth_a_style4);
-    stack_restore(stack);
+    record_in_pair(stack, marks, item_cloth_a_style4);  // cloth_a, style 4
     if (shape.burst_draws) {
         for (int j = 0; j < 30; ++j) {
             stack_save(stack);
@@ -161,9 +156,7 @@ void replay_main_frame(StackModel& stack, const FrameShape& shape, FrameMarks& m
         stack_restore(stack);
     }
     if (shape.flashes) replay_flashes(stack, shape, marks);
-    stack_save(stack);  // particle cloud
-    record(stack, marks, item_cloud);
-    stack_restore(stack);
+    record_in_pair(stack, marks, item_cloud);  // particle cloud
     if (shape.lattice) replay_lattice(stack, shape, marks);
     stack_save(stack);  // title plates
     for (int k = 0; k < shape.plates; ++k) replay_reloading_pair(stack);
