@@ -79,14 +79,19 @@ wait_exit 20
 check "OpenGL 2.0 exits with status 1" '[ "$status" = 1 ]'
 check "... printing nothing on standard output" '[ ! -s "$work/out" ]'
 
-# 4. No audio device: it runs, and its clock still advances.
-make_data
-SDL_AUDIODRIVER=no-such-driver start_show env
-sleep 3
-send A
-sleep 0.3
-send q
-wait_exit 10
+# 4. No audio device: it runs, and its clock still advances. Tried twice: on a
+# loaded machine the first start can miss its window (the run says why).
+for attempt in 1 2; do
+  make_data
+  SDL_AUDIODRIVER=no-such-driver start_show env
+  sleep 3
+  send A
+  sleep 0.3
+  send q
+  wait_exit 10
+  [ "$status" = 0 ] && [ -s "$work/data/filepressedkeys.dat" ] && break
+  echo "attempt $attempt: status $status, window '${wid}', stderr:"; sed 's/^/  /' "$work/err"
+done
 check "runs without an audio device" '[ "$status" = 0 ]'
 check "... and its clock advances" 'awk "NR==1 { exit !(\$1 > 1.0) }" "$work/data/filepressedkeys.dat"'
 check "... saying why on stderr" 'grep -q "^tangle:" "$work/err"'
