@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real show under X: frames, recorded keys, exits, the OpenGL check, no audio device.
+# The real show under X: frames, recorded keys, exits, signals, the OpenGL check, no audio device.
 # Usage: app_e2e.sh path/to/tangle   (needs Xvfb, xdotool, ffmpeg)
 set -u
 show=$(realpath "$1")
@@ -95,5 +95,29 @@ done
 check "runs without an audio device" '[ "$status" = 0 ]'
 check "... and its clock advances" 'awk "NR==1 { exit !(\$1 > 1.0) }" "$work/data/filepressedkeys.dat"'
 check "... saying why on stderr" 'grep -q "^tangle:" "$work/err"'
+
+# 5. Ctrl-C (SIGINT) and kill (SIGTERM) end it within a second, with status 0
+# and nothing said, and the keys recorded before are kept. Tried twice: a
+# frame on a loaded machine can take most of that second.
+for sig in INT TERM; do
+  for attempt in 1 2; do
+    make_data
+    start_show env
+    sleep 2
+    send A
+    sleep 0.3
+    t0=$(date +%s%N)
+    kill -$sig $pid 2>/dev/null
+    for _ in $(seq 1 60); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+    took=$((($(date +%s%N) - t0) / 1000000))
+    wait_exit 5
+    [ "$status" = 0 ] && [ $took -le 1000 ] && break
+    echo "attempt $attempt: SIG$sig, status $status after $took ms, window '${wid}'"
+  done
+  check "SIG$sig ends the show with status 0" '[ "$status" = 0 ]'
+  check "... within a second ($took ms)" '[ $took -le 1000 ]'
+  check "... keeping the recorded key, whole" '[ "$(wc -l < "$work/data/filepressedkeys.dat")" = 1 ] && grep -Eqx "[0-9]+\.[0-9]{6} A" "$work/data/filepressedkeys.dat"'
+  check "... saying nothing" '[ ! -s "$work/out" ] && ! grep -v "^tangle: display:" "$work/err" | grep -q .'
+done
 
 exit $fail

@@ -178,6 +178,55 @@ TEST(PlatesGl, PanelTileAtTheOriginLandsUpperLeftUpright) {
     glDisable(GL_TEXTURE_2D);
 }
 
+TEST(PlatesGl, PanelTileShowsThePanelUnlitWhateverLightingIsOn) {
+    // The closing sequence draws the tile right after the countdown pass has
+    // restored a state with lighting on and colour material off; a dim light
+    // would bring the panel down to a few per cent of its colours.
+    open_test_window();
+    GLuint target = 0, fbo = 0;
+    glGenTextures(1, &target);
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1600, 900, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    const Rgba panel_green{87, 138, 61, 255};
+    GLuint panel = make_texture(panel_green, panel_green, panel_green, panel_green);
+    GLuint saved_overlay = overlay_target;
+    overlay_target = panel;
+
+    clear_black();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_COLOR_MATERIAL);
+    const float dim[4] = {0.05f, 0.05f, 0.05f, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, dim);
+    draw_panel_tile(0.5f, -0.15f, 0.5f, 180, 180, 180, 1, 1, 1);
+    Frame f = read_frame(1600, 900);
+    Box b = lit_box(f);
+    ASSERT_GT(b.right, b.left);
+    Rgba centre = f.at((b.left + b.right) / 2, (b.bottom + b.top) / 2);
+    EXPECT_NEAR(centre.r, panel_green.r, 1);
+    EXPECT_NEAR(centre.g, panel_green.g, 1);
+    EXPECT_NEAR(centre.b, panel_green.b, 1);
+    // Only the tile is unlit: what comes after it draws as before.
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    const float unit[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, unit);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    overlay_target = saved_overlay;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteTextures(1, &panel);
+    glDeleteTextures(1, &target);
+    glDisable(GL_TEXTURE_2D);
+}
+
 TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
     open_test_window();
     glViewport(0, 0, 1280, 720);

@@ -4,12 +4,15 @@
 // frame_step from its change, draws the scene timeline into the scene target,
 // runs the update (demo clock, storyboard, cloud, sheets) and copies the
 // picture out. The picture is composed at 1280 x 720 in its own framebuffer and
-// then scaled into the real window with black bars, so every window size shows
-// the same composition. Depends on every subsystem.
+// then drawn into the real window as one textured quad, scaled to fit with
+// black bars, so every window size shows the same composition. Depends on
+// every subsystem.
 #include "app/frame.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+
+#include <initializer_list>
 
 #include "app/demo_state.h"
 #include "app/targets.h"
@@ -47,12 +50,18 @@ void choose_clear_colour(float time, float rgb[3]) {
 }
 
 void create_compose_target() {
+    // A texture, so the picture reaches a window of any size and sample count
+    // as one textured quad; a scaled blit into a multisampled window is invalid.
     glGenFramebuffers(1, &compose_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
-    glGenRenderbuffers(1, &compose_colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, compose_colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, compose_width, compose_height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, compose_colour);
+    glGenTextures(1, &compose_colour);
+    glBindTexture(GL_TEXTURE_2D, compose_colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, compose_width, compose_height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, compose_colour, 0);
     glGenRenderbuffers(1, &compose_depth);
     glBindRenderbuffer(GL_RENDERBUFFER, compose_depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, compose_width, compose_height);
@@ -87,22 +96,65 @@ void draw_frame() {
     if (hidden_part_on == 0 && demo_time > 1799) draw_end_credits(-0.05f, -0.34f);
 }
 
+PictureBox fit_picture(int screen_w, int screen_h) {
+    int fit_w = screen_w, fit_h = screen_w * 9 / 16;
+    if (fit_h > screen_h) fit_h = screen_h, fit_w = screen_h * 16 / 9;
+    return PictureBox{(screen_w - fit_w) / 2, (screen_h - fit_h) / 2, fit_w, fit_h};
+}
+
 void present_frame() {
-    // Scale the composed picture into the real window, 16:9 with black bars.
-    int w = screen_width, h = screen_height;
-    int fit_w = w, fit_h = w * 9 / 16;
-    if (fit_h > h) fit_h = h, fit_w = h * 16 / 9;
-    int x0 = (w - fit_w) / 2, y0 = (h - fit_h) / 2;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, compose_fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glPushAttrib(GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+    const PictureBox box = fit_picture(screen_width, screen_height);
+    const bool unscaled = box.width == compose_width && box.height == compose_height;
+    // Everything changed here is put back, so the next frame starts from the
+    // state this one left, exactly as when nothing presents (capture). The
+    // model-view stack may be full, so the matrices are saved by value.
+    GLint program = 0;
+    GLdouble projection[16], modelview[16];
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glUseProgram(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
     glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, compose_width, compose_height, x0, y0, x0 + fit_w, y0 + fit_h, GL_COLOR_BUFFER_BIT,
-                      (fit_w == compose_width && fit_h == compose_height) ? GL_NEAREST : GL_LINEAR);
+
+    for (GLenum cap : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_CULL_FACE,
+                       GL_COLOR_LOGIC_OP, GL_POLYGON_STIPPLE, GL_TEXTURE_1D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP,
+                       GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                       GL_SAMPLE_ALPHA_TO_COVERAGE})
+        glDisable(cap);
+    for (int plane = 0; plane < 6; plane++) glDisable(GL_CLIP_PLANE0 + plane);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glViewport(box.x, box.y, box.width, box.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    // One texel per pixel when unscaled; smooth filtering otherwise.
+    const GLint filter = unscaled ? GL_NEAREST : GL_LINEAR;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, compose_colour);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(-1, -1);
+    glTexCoord2f(1, 0), glVertex2f(1, -1);
+    glTexCoord2f(1, 1), glVertex2f(1, 1);
+    glTexCoord2f(0, 1), glVertex2f(-1, 1);
+    glEnd();
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixd(modelview);
     glPopAttrib();
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glUseProgram(static_cast<GLuint>(program));
     glutSwapBuffers();
     glutPostRedisplay();
 }
@@ -116,9 +168,9 @@ void update_frame() {
     update_demo_clock();
     replay_storyboard(demo_time / 10);
     update_cloud(static_cast<double>(frame_step));
-    float dt = static_cast<float>(static_cast<double>(frame_step) * static_cast<double>(0.1f));
-    step_sheet(cloth_a, dt);
-    step_sheet(cloth_b, dt);
+    // Slow frames take several sheet steps; ordinary ones exactly one.
+    step_sheet_for_frame(cloth_a, frame_step);
+    step_sheet_for_frame(cloth_b, frame_step);
     glutPostRedisplay();
 }
 

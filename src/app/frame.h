@@ -21,7 +21,14 @@ void display_frame();
 // The composed 1280 x 720 picture's framebuffer (capture and tests read it back).
 void create_compose_target();
 unsigned compose_framebuffer();
-// Copies the composed picture into the window and swaps buffers.
+// Where the composed picture lands in a window: the largest 16:9 rectangle,
+// centred, in window pixels from the lower left corner.
+struct PictureBox {
+    int x, y, width, height;
+};
+PictureBox fit_picture(int screen_w, int screen_h);
+// Draws the composed picture into the window (black bars around it), swaps
+// buffers and asks for the next frame; the GL state is left as it was found.
 void present_frame();
 // A key press as the keyboard callback handles it: recorded, then its command.
 void press_key(unsigned char key);

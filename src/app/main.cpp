@@ -5,10 +5,14 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "app/stop.h"
 #include "audio/music.h"
 #include "text/font.h"
 
 int main(int argc, char** argv) {
+    // Ours before SDL's initialisation, which then leaves SIGINT and SIGTERM
+    // alone; again after it, in case anything took them anyway.
+    install_stop_signals();
     // A font that can't be built is reported and ends the show cleanly
     // instead of aborting the process.
     try {
@@ -16,7 +20,10 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return report_font_failure(e);
     }
+    install_stop_signals();
+    end_show_if_stopped();
     music_setup();
+    watch_for_stop(50);
     glutMainLoop();
     return 0;
 }

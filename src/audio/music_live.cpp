@@ -11,6 +11,9 @@
 // smoothly between callbacks (frame steps at 60 Hz and more don't stutter) and
 // never runs ahead of the sound.
 //
+// The output is closed at process exit before the mixer's storage goes, so
+// the audio thread never mixes into freed memory.
+//
 // Without an output device, and for streams whose file is missing or no mp3,
 // a stream keeps time on the steady clock from the moment it is played, so
 // the show still runs, silently.
@@ -68,6 +71,17 @@ void audio_callback(void*, Uint8* out, int len)
     for (size_t i = 0; i < 2 * frames; ++i) samples[i] = mixer_to_s16(mix_buffer[i]);
 }
 
+// At process exit, before any static storage the callback mixes from is
+// destroyed: registered after all of it was built, it runs before its
+// destructors. Closing waits for the audio thread to leave the callback.
+void close_output()
+{
+    if (!device_open) return;
+    SDL_PauseAudio(1);
+    SDL_CloseAudio();
+    device_open = false;
+}
+
 void report_no_device(const char* why)
 {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
@@ -101,6 +115,7 @@ bool music_init()
         return true;
     }
     device_open = true;
+    std::atexit(close_output);
     SDL_PauseAudio(0);
     return true;
 }

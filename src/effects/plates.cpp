@@ -66,6 +66,11 @@ void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz,
     glTranslatef(-1.95f, 0.95f, -3.0f);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, overlay_target);
+    // The panel shows in its own colours: unlit, whatever lighting the state
+    // restored before the closing sequence has on. Only for this quad, so
+    // what the frame keeps for the next one is unchanged.
+    glPushAttrib(GL_LIGHTING_BIT);
+    glDisable(GL_LIGHTING);
 
     glScalef(sx, sy, sz);
     glTranslatef(ax, ay, az);
@@ -86,5 +91,6 @@ void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz,
     glTexCoord2f(1, 1);
     glVertex3f(1, 1, 0);
     glEnd();
+    glPopAttrib();
     glPopMatrix();
 }

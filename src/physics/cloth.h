@@ -99,3 +99,18 @@ void allow_wide_vectors(bool allowed);
 void place_roots(ClothSheet& sheet);
 // The per-frame step length: frame_step x 0.1, in single precision.
 float sheet_step_length(float frame_step);
+
+// A frame's sheet motion as equal steps the integrator survives: steps of a
+// frame_step above sheet_step_bound blow the sheets apart (at 5 and more they
+// do), so a longer frame is split into the fewest equal parts each within the
+// bound, at most sheet_max_substeps (beyond that the sheets drop the time
+// over). A frame_step within the bound, or negative, is one step as given.
+constexpr float sheet_step_bound = 2.0f;
+constexpr int sheet_max_substeps = 16;
+struct SheetSubsteps {
+    int count;
+    float dt;  // the step length of each
+};
+SheetSubsteps split_sheet_step(float frame_step);
+// One frame of a sheet: split_sheet_step's steps, each a whole step_sheet.
+void step_sheet_for_frame(ClothSheet& sheet, float frame_step);

@@ -1,6 +1,7 @@
 // dynamics.cpp: moving the sheets.
 //
-// Each frame a free particle takes one two-stage (midpoint-style) step driven
+// Each frame a free particle takes one two-stage (midpoint-style) step (a few
+// equal ones when the frame is too long for one to stay stable) driven
 // by damped springs, a radial wind acting through the particle normals and a
 // soft and a hard core around the origin; after each stage over-long springs
 // are pulled back. place_roots re-places the pinned roots at the anchors.
@@ -8,6 +9,7 @@
 // arithmetic strand by strand (sheet_step.cpp), which gives identical results
 // because nothing couples two strands but the edge normals.
 // Depends on physics/cloth.h.
+#include <algorithm>
 #include <cmath>
 
 #include "physics/cloth.h"
@@ -158,3 +160,14 @@ void place_roots(ClothSheet& s) {
 }
 
 float sheet_step_length(float frame_step) { return frame_step * 0.1f; }
+
+SheetSubsteps split_sheet_step(float frame_step) {
+    // Also a NaN step stays one step, as it always was.
+    if (!(frame_step > sheet_step_bound)) return {1, sheet_step_length(frame_step)};
+    double parts = std::ceil(static_cast<double>(frame_step) / static_cast<double>(sheet_step_bound));
+    if (parts > sheet_max_substeps) return {sheet_max_substeps, sheet_step_length(sheet_step_bound)};
+    int count = static_cast<int>(parts);
+    // The quotient rounded to float may land a hair above the bound.
+    float part = std::min(static_cast<float>(static_cast<double>(frame_step) / count), sheet_step_bound);
+    return {count, sheet_step_length(part)};
+}

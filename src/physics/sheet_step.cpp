@@ -87,3 +87,8 @@ void step_sheet(ClothSheet& s, float dt) {
     else
         sse2::step_strands(s, dt);
 }
+
+void step_sheet_for_frame(ClothSheet& s, float frame_step) {
+    const SheetSubsteps steps = split_sheet_step(frame_step);
+    for (int k = 0; k < steps.count; k++) step_sheet(s, steps.dt);
+}
