@@ -22,6 +22,24 @@ TEST(FrameStep, FollowsTheMusicPosition) {
     EXPECT_EQ(compute_frame_step(0.5f, 0.0f), expected);
 }
 
+TEST(PictureBox, LargestCentredSixteenByNineInTheWindow) {
+    auto expect_box = [](int w, int h, PictureBox want) {
+        PictureBox b = fit_picture(w, h);
+        EXPECT_EQ(b.x, want.x) << w << "x" << h;
+        EXPECT_EQ(b.y, want.y) << w << "x" << h;
+        EXPECT_EQ(b.width, want.width) << w << "x" << h;
+        EXPECT_EQ(b.height, want.height) << w << "x" << h;
+    };
+    expect_box(1280, 720, {0, 0, 1280, 720});
+    expect_box(1920, 1080, {0, 0, 1920, 1080});
+    expect_box(2560, 1440, {0, 0, 2560, 1440});
+    expect_box(1024, 768, {0, 96, 1024, 576});    // bars above and below
+    expect_box(1920, 1200, {0, 60, 1920, 1080});
+    expect_box(2560, 1080, {320, 0, 1920, 1080});  // bars left and right
+    expect_box(1366, 768, {0, 0, 1366, 768});      // 1366 x 9 / 16 rounds down to the height
+    expect_box(1, 1, {0, 0, 1, 0});                // nothing to draw, nothing out of the window
+}
+
 TEST(ClearColour, ChangesStrictlyAboveItsThresholds) {
     float c[3];
     choose_clear_colour(0, c);

@@ -21,9 +21,8 @@ int main(int argc, char** argv) {
         return report_font_failure(e);
     }
     install_stop_signals();
-    end_show_if_stopped();
-    music_setup();
     watch_for_stop(50);
+    music_setup();
     glutMainLoop();
     return 0;
 }

@@ -1,11 +1,16 @@
 // stop.cpp: SIGINT and SIGTERM end the show, between frames, with status 0.
 //
-// The handler does nothing but store the signal: exit is not safe inside a
-// handler, and the frame loop may be halfway through a frame. Depends on
-// POSIX signals, GLUT's timer and sync/commands.h (the escape command's exit).
+// Once the frame loop is watching, the handler does nothing but store the
+// signal: exit is not safe inside a handler, and the loop may be halfway
+// through a frame or a key's line in the recording file. Before that (start-up
+// loads for seconds on a slow machine) nothing is open that an exit must
+// close, so the handler ends the process at once. Depends on POSIX signals,
+// GLUT's timer and sync/commands.h (the escape command's exit).
 #include "app/stop.h"
 
 #include <GL/freeglut.h>
+
+#include <unistd.h>
 
 #include <csignal>
 #include <initializer_list>
@@ -15,9 +20,13 @@
 namespace {
 
 volatile std::sig_atomic_t stop_signal = 0;
+volatile std::sig_atomic_t loop_watching = 0;
 int watch_period_ms = 100;
 
-extern "C" void note_stop_signal(int signal) { stop_signal = signal; }
+extern "C" void note_stop_signal(int signal) {
+    if (loop_watching == 0) _exit(0);
+    stop_signal = signal;
+}
 
 void check_stop(int) {
     end_show_if_stopped();
@@ -33,8 +42,6 @@ void install_stop_signals() {
     // Once noted, the next one takes the default action: a show that can't
     // reach its next frame still ends on a second Ctrl-C.
     action.sa_flags = SA_RESETHAND | SA_RESTART;
-    // Already noted: keep the default the first one left behind.
-    if (stop_signal != 0) return;
     for (int signal : {SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
 }
 
@@ -45,6 +52,7 @@ void end_show_if_stopped() {
 }
 
 void watch_for_stop(int period_ms) {
+    loop_watching = 1;
     watch_period_ms = period_ms > 0 ? period_ms : 1;
     glutTimerFunc(static_cast<unsigned>(watch_period_ms), check_stop, 0);
 }

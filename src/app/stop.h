@@ -1,8 +1,10 @@
 // stop.h: ending the show from outside (Ctrl-C, kill) the way Escape ends it.
 //
-// The signal only leaves a note; the window system's loop looks at it between
-// frames and ends the process through the normal exit, so the recording file
-// is closed and the audio output is stopped before anything is freed.
+// Until the frame loop watches, a signal ends the process at once (nothing is
+// open yet that needs closing). From then on it only leaves a note; the
+// window system's loop looks at it between frames and ends the process
+// through the normal exit, so the recording file is closed and the audio
+// output is stopped before anything is freed.
 #pragma once
 
 // Catches SIGINT and SIGTERM. Call it before SDL is initialised (SDL 1.2 then
@@ -18,4 +20,5 @@ void end_show_if_stopped();
 
 // Starts the periodic look at the note, every `period_ms` milliseconds, on the
 // window system's timer; it also runs while no frame is drawn (hidden window).
+// Call it before the music opens its output.
 void watch_for_stop(int period_ms);
