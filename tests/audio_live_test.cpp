@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -122,4 +125,40 @@ TEST(LivePlayer, MissingFileKeepsTimeOnTheWallClock)
     sleep_seconds(0.1);
     EXPECT_EQ(stream_seconds(s), stood);
     music_free(s);
+}
+
+// Whatever ends the process (the escape command, a stop signal), the output
+// must be closed, and SDL's audio thread gone, before any static storage the
+// mixer uses is destroyed. A static built before the player opens its output
+// is destroyed after everything the player built: its destructor sees
+// whether the output is still running.
+struct OutputWitness {
+    ~OutputWitness()
+    {
+        if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) {
+            std::fputs("the audio output still runs while static storage is destroyed\n", stderr);
+            std::_Exit(3);
+        }
+    }
+};
+
+TEST(LivePlayer, ProcessExitClosesTheOutputBeforeStaticStorageGoes)
+{
+    if (!dummy_output()) GTEST_SKIP() << "needs an output device";
+    if (!lame_available()) GTEST_SKIP() << "the lame encoder is not installed";
+    std::string mp3 = make_tone_mp3("exit", 44100, 2, 2.0);
+    ASSERT_NE(mp3, "");
+    // A fresh process: this one's player may already be open.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static OutputWitness witness;
+            music_init();
+            music_start();
+            StreamHandle s = music_open(mp3.c_str(), true);
+            music_play(s);
+            sleep_seconds(0.2);  // the callback is mixing
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
