@@ -20,6 +20,8 @@ import sys
 
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib import newTable
+from fontTools.ttLib.tables import ttProgram
 
 UNITS_PER_EM = 1024  # 64 pt at 96 dpi is 85.33 pixels: 12 units a pixel
 PX = 12
@@ -299,12 +301,25 @@ def make_glyph(parts):
 def make_notdef():
     # A hollow box: the outer edge clockwise, the inner one the other way.
     pen = TTGlyphPen(None)
-    outer = to_units(box(0, 0, WIDTH, TOP))
-    inner = to_units(box(THICK, THICK, WIDTH - THICK, TOP - THICK))
+    outer = to_units(box(0, 0, WIDTH - 1, TOP - 1))
+    inner = to_units(box(THICK, THICK, WIDTH - 1 - THICK, TOP - 1 - THICK))
     inner.reverse()
     draw_contour(pen, outer)
     draw_contour(pen, inner)
     return pen.glyph()
+
+
+def add_prep(font):
+    """A control-value program of its own: FreeType runs a TrueType font that
+    has none through its auto-hinter, which would move every glyph's stems
+    and heights to its own liking (a "1" would then no longer match the 8's
+    verticals). With it the outlines are rasterised as drawn."""
+    prep = newTable("prep")
+    prep.program = ttProgram.Program()
+    # Dropout control on at every size, smart mode.
+    prep.program.fromAssembly(["PUSHW[ ]", "511", "SCANCTRL[ ]", "PUSHB[ ]", "4", "SCANTYPE[ ]"])
+    font["prep"] = prep
+    font["maxp"].maxStackElements = 2
 
 
 def glyph_name(ch):
@@ -353,6 +368,7 @@ def build(path):
     )
     fb.setupPost(isFixedPitch=1, italicAngle=-math.degrees(math.atan(SLANT)))
     fb.font["head"].macStyle = 0x0002  # italic
+    add_prep(fb.font)
     fb.save(path)
 
 
