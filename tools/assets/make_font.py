@@ -28,16 +28,16 @@ PX = 12
 ADVANCE = 36  # pixels, every glyph
 
 # The body, in upright pixels with y up from the baseline.
-WIDTH = 30.0  # outer width of the 8
-THICK = 4.0  # segment thickness; the verticals' left edges lie WIDTH - THICK apart
+WIDTH = 30.5  # outer width of the 8
+THICK = 4.5  # segment thickness; the verticals' left edges lie WIDTH - THICK apart
 HALF = THICK / 2
 TOP = 49.5  # the unlit 8 stays inside the credits bars all through the run
 BOTTOM = -4.5
 MID = (TOP + BOTTOM) / 2
 GAP = 0.7  # between neighbouring segments
-LEFT = 0.6  # body's left edge at the baseline, inside the cell
-SLANT = 0.05  # x grows by this much per pixel of height
-DIAGONAL = 3.6  # thickness of the extra diagonal strokes
+LEFT = 0.35  # body's left edge at the baseline, inside the cell
+SLANT = 0.042  # x grows by this much per pixel of height (2.4 degrees)
+DIAGONAL = 4.0  # thickness of the extra diagonal strokes
 
 # A fixed moment (2026-01-01 00:00 UTC, seconds since 1904) for head's stamps.
 TIMESTAMP = 3850156800
@@ -150,7 +150,7 @@ DIAGONALS = {
     "paren_r_up": stroke((XC - 1.0, TOP - 0.5), (IN_X1 - 0.2, UP_Y0 + 2.0)),
     "paren_r_dn": stroke((IN_X1 - 0.2, LO_Y1 - 2.0), (XC - 1.0, BOTTOM + 0.5)),
     # the comma's tail
-    "comma": stroke((3.2, 2.5), (1.6, BOTTOM)),
+    "comma": stroke((4.0, 2.5), (2.6, BOTTOM)),
     "tick": stroke((1.5, TOP), (4.5, TOP - 9)),
 }
 
@@ -189,9 +189,9 @@ GLYPHS = {
     "8": "a b c d e f g",
     "9": "a b c d f g",
     "A": "a b c e f g",
-    "B": "a b c d g_r j k",
+    "B": "c d e f g",
     "C": "a d e f",
-    "D": "a b c d j k",
+    "D": "b c d e g",
     "E": "a d e f g",
     "F": "a e f g",
     "G": "a c d e f",
