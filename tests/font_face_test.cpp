@@ -3,9 +3,8 @@
 // own in a 36-pixel cell, the digits fit the credits bars and the countdown
 // panel, a "1" shifted 26 pixels lights the right-hand segments of the 8, and
 // the generator gives back the shipped file byte for byte.
-#include <gtest/gtest.h>
-
 #include <ft2build.h>
+#include <gtest/gtest.h>
 #include FT_FREETYPE_H
 
 #include <unistd.h>
@@ -42,7 +41,7 @@ struct Glyph {
 };
 
 class Face : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(FT_Init_FreeType(&library), 0);
         ASSERT_EQ(FT_New_Face(library, "digital-7.ttf", 0, &face), 0);
@@ -111,8 +110,7 @@ TEST_F(Face, EveryCharacterOfTheCreditsAndTheScrollerHasAGlyph) {
         EXPECT_NE(FT_Get_Char_Index(face, c), 0u) << "code " << int(c) << " draws the missing-glyph box";
     }
     // The punctuation the texts were written with is all there.
-    for (char c : std::string("(),;?:.-"))
-        EXPECT_NE(seen.find(c), std::string::npos) << c;
+    for (char c : std::string("(),;?:.-")) EXPECT_NE(seen.find(c), std::string::npos) << c;
 }
 
 TEST_F(Face, EveryCodeAdvances36AndStaysInsideItsCellAndTheBars) {
@@ -184,14 +182,16 @@ TEST(FaceFile, GeneratorWritesTheShippedFontByteForByte) {
     const char* source = std::getenv("TANGLE_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     const std::string out =
-        (std::filesystem::temp_directory_path() / ("tangle_font_" + std::to_string(::getpid()) + ".ttf")).string();
+        (std::filesystem::temp_directory_path() / ("tangle_font_" + std::to_string(::getpid()) + ".ttf"))
+            .string();
     const std::string command =
         std::string("/usr/bin/python3 '") + source + "/tools/assets/make_font.py' '" + out + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const std::string made = read_file(out);
     std::filesystem::remove(out);
     EXPECT_GT(made.size(), 1000u);
-    EXPECT_TRUE(made == read_file("digital-7.ttf")) << "data/digital-7.ttf differs from the generator's output";
+    EXPECT_TRUE(made == read_file("digital-7.ttf"))
+        << "data/digital-7.ttf differs from the generator's output";
     EXPECT_NE(read_file("digital-7.LICENSE.txt").find("Tangle developers"), std::string::npos);
 }
 

@@ -27,11 +27,12 @@ void run_to(long k) {
 }
 
 bool near(Rgb a, Rgb b, int tolerance = 3) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
 }
 
 class ShowText : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_show(fps); }
 };
 
@@ -43,7 +44,7 @@ struct Cell {
     int x0, x1;
     bool digit;
 };
-const Cell cells[7] = {{0, 36, true},    {36, 72, true},   {80, 96, false}, {96, 132, true},
+const Cell cells[7] = {{0, 36, true},    {36, 72, true},    {80, 96, false}, {96, 132, true},
                        {132, 168, true}, {176, 192, false}, {192, 228, true}};
 
 // The digits the panel shows for a demo_time (the clock counts down to 1774).
@@ -125,7 +126,8 @@ TEST_F(ShowText, CountdownDigitsStayInTheirCellsAndALitOneSitsOnTheRightOfItsEig
     ASSERT_EQ(digits_for(drawn), (std::vector<int>{0, 0, 4, 1, 1})) << "demo_time " << drawn;
     {
         SCOPED_TRACE("magenta panel, 00:41:1");
-        expect_digits_in_their_cells(magenta, rgb_of(220 / 255.0, 135 / 255.0, 209 / 255.0), unlit, digits_for(drawn));
+        expect_digits_in_their_cells(magenta, rgb_of(220 / 255.0, 135 / 255.0, 209 / 255.0), unlit,
+                                     digits_for(drawn));
     }
 }
 
@@ -168,7 +170,8 @@ void expect_text_on_its_bars(const Picture& p, float offset) {
             for (int i = 0; i < credits_line_count && owner < 0; i++) {
                 if (!text_line(i)) continue;
                 const Box bar = bar_pixels(i, offset);
-                if (px > bar.x0 - 0.5 && px < bar.x1 + 0.5 && py > bar.y0 - 0.5 && py < bar.y1 + 0.5) owner = i;
+                if (px > bar.x0 - 0.5 && px < bar.x1 + 0.5 && py > bar.y0 - 0.5 && py < bar.y1 + 0.5)
+                    owner = i;
             }
             if (owner < 0) {
                 if (outside++ == 0) first_x = x, first_y = row;
@@ -176,7 +179,8 @@ void expect_text_on_its_bars(const Picture& p, float offset) {
             }
             lit_count[static_cast<size_t>(owner)] += is_lit;
             top[static_cast<size_t>(owner)] = std::max(top[static_cast<size_t>(owner)], static_cast<int>(py));
-            bottom[static_cast<size_t>(owner)] = std::min(bottom[static_cast<size_t>(owner)], static_cast<int>(py));
+            bottom[static_cast<size_t>(owner)] =
+                std::min(bottom[static_cast<size_t>(owner)], static_cast<int>(py));
         }
     EXPECT_EQ(outside, 0) << "text off its bar, first at column " << first_x << ", row " << first_y
                           << " from the top";
