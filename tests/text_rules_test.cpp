@@ -246,6 +246,24 @@ TEST(CreditsLines, FollowTheLayoutLineByLine) {
     EXPECT_LE(lower_case_lines, 5);
 }
 
+TEST(CreditsLines, CreditsNameEachToolInParenthesesAndKeepTheirPunctuation) {
+    // Lines 26 to 28 each name a part of the work and then, in parentheses,
+    // the tools it was made with.
+    for (int i = 26; i <= 28; i++) {
+        SCOPED_TRACE(i);
+        const std::string line = credits_lines[i];
+        const size_t open = line.find('('), close = line.find(')');
+        ASSERT_NE(open, std::string::npos);
+        ASSERT_NE(close, std::string::npos);
+        EXPECT_LT(line.find_first_not_of(' '), open);
+        EXPECT_GT(close, open + 1);
+        EXPECT_EQ(line.find_first_not_of(' ', close + 1), std::string::npos);
+    }
+    // The commas and the question the texts were written with are there.
+    EXPECT_NE(std::string(credits_lines[37]).find(','), std::string::npos);
+    EXPECT_NE(std::string(credits_lines[157]).find('?'), std::string::npos);
+}
+
 TEST(FormatText, CutsLongOutputInsideTheBuffer) {
     char buffer[text_buffer_size + 8];
     std::memset(buffer, '#', sizeof buffer);

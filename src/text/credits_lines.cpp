@@ -32,9 +32,9 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 23
     "               CREDITS               ",  // 24
     "                                     ",  // 25
-    "    CODE          -GCC AND CMAKE-    ",  // 26
-    "    SOUND     -LIBMPG123 AND SDL-    ",  // 27
-    "    LETTERS  -FREETYPE AND DSEG-     ",  // 28
+    "    CODE          (GCC AND CMAKE)    ",  // 26
+    "    SOUND     (LIBMPG123 AND SDL)    ",  // 27
+    "   LETTERS (FREETYPE AND FONTTOOLS)  ",  // 28
     "                                     ",  // 29
     "     EVERY LINE OF CODE WRITTEN     ",  // 30
     "  FOR THE FIXED-FUNCTION PIPELINE   ",  // 31
@@ -43,7 +43,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 34
     "  1000 POINTS IN A DRIFTING CLOUD   ",  // 35
     "                                    ",  // 36
-    "      49 PICTURES. THREE TUNES      ",  // 37
+    "      49 PICTURES, THREE TUNES      ",  // 37
     "     AND ONE SEVEN-SEGMENT FONT     ",  // 38
     "                                     ",  // 39
     "                 -.-                ",  // 40
@@ -62,7 +62,7 @@ const char* const credits_lines[credits_line_count] = {
     "     GOOGLETEST KEEPS IT HONEST     ",  // 53
     "                                     ",  // 54
     "                 -.-                ",  // 55
-    " CMAKE. GCC AND DEBIAN HOLD IT ALL TOGETHER ",  // 56
+    " CMAKE, GCC AND DEBIAN HOLD IT ALL TOGETHER ",  // 56
     "                 -.-                ",  // 57
     "                                          ",  // 58
     "                                          ",  // 59
@@ -108,41 +108,41 @@ const char* const credits_lines[credits_line_count] = {
     " THE MUSIC IS THE CLOCK. EVERY       ",  // 99
     " FRAME ASKS WHERE THE SONG IS AND    ",  // 100
     " DRAWS WHAT BELONGS THERE.           ",  // 101
-    " A STORYBOARD OF KEY PRESSES.        ",  // 102
-    " RECORDED WHILE THE MUSIC PLAYED.    ",  // 103
+    " A STORYBOARD OF KEY PRESSES,        ",  // 102
+    " RECORDED WHILE THE MUSIC PLAYED,    ",  // 103
     " FIRES THE SAME COMMANDS AGAIN AT    ",  // 104
     " THE SAME MOMENTS.                   ",  // 105
     " TWO HAIR BALLS SWING FROM THEIR     ",  // 106
-    " PINNED ROOTS. AND SPRINGS PULL      ",  // 107
+    " PINNED ROOTS, AND SPRINGS PULL      ",  // 107
     " EVERY STRAND BACK INTO SHAPE.       ",  // 108
-    " A CLOUD OF POINTS DRIFTS BY. AND    ",  // 109
+    " A CLOUD OF POINTS DRIFTS BY, AND    ",  // 109
     " A CLOCK COUNTS DOWN TO THE END      ",  // 110
     " OF THE SHOW.                        ",  // 111
     "                                     ",  // 112
     "  THE TOOLS  ",  // 113
     " OPENGL THE OLD WAY: DISPLAY         ",  // 114
-    " LISTS. MATRIX STACKS AND QUADS.     ",  // 115
-    " THE WINDOW COMES FROM FREEGLUT.     ",  // 116
-    " THE EXTENSIONS FROM GLEW. THE       ",  // 117
-    " PICTURES FROM SDL_IMAGE. THE        ",  // 118
-    " SOUND FROM LIBMPG123 AND SDL.       ",  // 119
-    " THE GLYPHS FROM FREETYPE AND THE    ",  // 120
-    " DSEG FONT. LAME MADE THE TEST       ",  // 121
-    " TONES. FFMPEG CUT THE VIDEOS AND    ",  // 122
+    " LISTS, MATRIX STACKS AND QUADS.     ",  // 115
+    " THE WINDOW COMES FROM FREEGLUT,     ",  // 116
+    " THE EXTENSIONS FROM GLEW, THE       ",  // 117
+    " PICTURES FROM SDL_IMAGE, THE        ",  // 118
+    " SOUND FROM LIBMPG123 AND SDL,       ",  // 119
+    " THE GLYPHS FROM FREETYPE AND A      ",  // 120
+    " FONT OF OUR OWN. LAME MADE THE TEST ",  // 121
+    " TONES, FFMPEG CUT THE VIDEOS AND    ",  // 122
     " XVFB LET THE TESTS DRAW WITHOUT     ",  // 123
     " A SCREEN. GOOGLETEST CHECKED IT     ",  // 124
-    " ALL. FRAME BY FRAME.                ",  // 125
+    " ALL, FRAME BY FRAME.                ",  // 125
     "                                     ",  // 126
     "                                     ",  // 127
     "TO EVERYONE WHO WATCHES DEMOS ",  // 128
     " YOU ARE THE REASON WE DO THIS.      ",  // 129
-    " KEEP GOING TO PARTIES. KEEP         ",  // 130
-    " WATCHING. KEEP MAKING THINGS        ",  // 131
+    " KEEP GOING TO PARTIES, KEEP         ",  // 130
+    " WATCHING, KEEP MAKING THINGS        ",  // 131
     " THAT RUN IN REAL TIME.              ",  // 132
     " WRITE A DEMO OF YOUR OWN:           ",  // 133
-    " ALL IT TAKES IS A CLOCK. A TUNE     ",  // 134
+    " ALL IT TAKES IS A CLOCK, A TUNE     ",  // 134
     " AND SOMETHING THAT SWINGS.          ",  // 135
-    " SEE YOU AT THE NEXT PARTY.          ",  // 136
+    " SEE YOU AT THE NEXT PARTY,          ",  // 136
     " IN FRONT OF THE BIG SCREEN.         ",  // 137
     "                                     ",  // 138
     "                                            ",  // 139
@@ -155,7 +155,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 146
     "     10 TENTHS IN EVERY SECOND      ",  // 147
     "     7 SEGMENTS IN EVERY DIGIT      ",  // 148
-    "     2 SHEETS. 20040 PARTICLES      ",  // 149
+    "     2 SHEETS, 20040 PARTICLES      ",  // 149
     "                                    ",  // 150
     "    AND NOT ONE OF THEM IS REAL     ",  // 151
     "                                    ",  // 152
@@ -163,7 +163,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 154
     "                                    ",  // 155
     "                                    ",  // 156
-    "           STILL READING!           ",  // 157
+    "           STILL READING?           ",  // 157
     "                                    ",  // 158
     "                                    ",  // 159
     "                                    ",  // 160
@@ -181,32 +181,32 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 172
     "                                    ",  // 173
     "                                    ",  // 174
-    " THE SHOW WAS WRITTEN DOWN FIRST.   ",  // 175
-    " EVERY SCENE. EVERY NUMBER. EVERY   ",  // 176
-    " COLOUR. AND THEN BUILT AGAIN       ",  // 177
+    " THE SHOW WAS WRITTEN DOWN FIRST,   ",  // 175
+    " EVERY SCENE, EVERY NUMBER, EVERY   ",  // 176
+    " COLOUR, AND THEN BUILT AGAIN       ",  // 177
     " FROM THAT DESCRIPTION ALONE.       ",  // 178
     " THE PICTURES WERE DRAWN BY         ",  // 179
-    " PROGRAMS. THE TEST TUNES WERE      ",  // 180
-    " MADE BY PROGRAMS. AND THE TESTS    ",  // 181
+    " PROGRAMS, THE TEST TUNES WERE      ",  // 180
+    " MADE BY PROGRAMS, AND THE TESTS    ",  // 181
     " WATCHED THE SCREEN SO THAT         ",  // 182
     " NOBODY HAD TO.                     ",  // 183
-    " WHEN A NUMBER LOOKED WRONG. WE     ",  // 184
-    " FIXED THE PROGRAM. NOT THE         ",  // 185
+    " WHEN A NUMBER LOOKED WRONG, WE     ",  // 184
+    " FIXED THE PROGRAM, NOT THE         ",  // 185
     " NUMBER. WHEN THE PROGRAM LOOKED    ",  // 186
-    " WRONG. WE WROTE ANOTHER TEST.      ",  // 187
+    " WRONG, WE WROTE ANOTHER TEST.      ",  // 187
     " THEN WE WROTE THESE CREDITS.       ",  // 188
     "                                    ",  // 189
     "                                    ",  // 190
     " IF YOU WANT TO MAKE ONE TOO:       ",  // 191
     " START WITH THE MUSIC. LET IT BE    ",  // 192
     " THE CLOCK. DRAW ONE THING THAT     ",  // 193
-    " MOVES WITH IT. THEN ANOTHER.       ",  // 194
+    " MOVES WITH IT, THEN ANOTHER.       ",  // 194
     " RECORD YOUR KEY PRESSES WHILE      ",  // 195
     " THE SONG PLAYS AND PLAY THEM       ",  // 196
     " BACK. CHANGE WHAT DOES NOT FIT.    ",  // 197
     " SHOW IT TO YOUR FRIENDS. SHOW IT   ",  // 198
     " AT A PARTY. LISTEN TO THE ROOM.    ",  // 199
-    " THAT IS ALL THERE IS TO IT.        ",  // 200
+    " THAT IS ALL THERE IS TO IT,        ",  // 200
     " AND IT NEVER GETS OLD.             ",  // 201
     " THE SCREEN IS YOURS NOW.           ",  // 202
     " THANK YOU FOR STAYING              ",  // 203
@@ -240,7 +240,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 231
     "                                    ",  // 232
     "                                    ",  // 233
-    "             NO. REALLY             ",  // 234
+    "             NO, REALLY             ",  // 234
     "                                    ",  // 235
     "                                    ",  // 236
     "                                    ",  // 237
@@ -265,7 +265,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 256
     "                                    ",  // 257
     "                                    ",  // 258
-    "        GO ON. PRESS ESCAPE         ",  // 259
+    "        GO ON, PRESS ESCAPE         ",  // 259
     "                                    ",  // 260
     "                                    ",  // 261
     "                                    ",  // 262
@@ -326,7 +326,7 @@ const char* const credits_lines[credits_line_count] = {
     "                                    ",  // 317
     "                                    ",  // 318
     "                                    ",  // 319
-    " this line is wider than the screen. on purpose ",  // 320
+    " this line is wider than the screen, on purpose ",  // 320
     "                                    ",  // 321
     "                                    ",  // 322
     "                                    ",  // 323

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the show's pictures and music under data/ from the generators in
-# this folder (both deterministic: a rerun gives the same files).
-#   tools/assets/regenerate.sh           build the generators, rewrite data/gfx and the mp3 files
+# Regenerates the show's font, pictures and music under data/ from the
+# generators in this folder (all deterministic: a rerun gives the same files).
+#   tools/assets/regenerate.sh           build the generators, rewrite the font, data/gfx and the mp3 files
+#   tools/assets/regenerate.sh font      only data/digital-7.ttf
 #   tools/assets/regenerate.sh images    only the pictures
 #   tools/assets/regenerate.sh music     only the music
 #   tools/assets/regenerate.sh check     regenerate into a temporary folder and compare with data/
@@ -11,8 +12,14 @@ top=$(pwd)
 build=${TANGLE_BUILD_DIR:-$top/build}
 what=${1:-all}
 
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target tangle-make-images tangle-make-music >/dev/null
+# The title plate keeps the DSEG7 lettering it was drawn with (Debian's
+# fonts-dseg); the show's own text uses the font made here.
+title_font=/usr/share/fonts/truetype/dseg/DSEG7Classic-Italic.ttf
+
+if [ "$what" != font ]; then
+  [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" -j2 --target tangle-make-images tangle-make-music >/dev/null
+fi
 
 declare -A mp3_name=(
   [main]="Vextor - Accelerate (kalder demo).mp3"
@@ -20,8 +27,12 @@ declare -A mp3_name=(
   [hidden]="Vextor - Lumbrosa6.mp3"
 )
 
+make_font() {  # make_font OUT_FILE
+  /usr/bin/python3 "$top/tools/assets/make_font.py" "$1"
+}
+
 make_images() {  # make_images OUT_DIR
-  "$build/tangle-make-images" "$top/data/digital-7.ttf" "$1"
+  "$build/tangle-make-images" "$title_font" "$1"
 }
 
 make_music() {  # make_music OUT_DIR
@@ -37,16 +48,22 @@ make_music() {  # make_music OUT_DIR
 }
 
 case "$what" in
-  all) make_images "$top/data/gfx"; make_music "$top/data" ;;
+  all) make_font "$top/data/digital-7.ttf"; make_images "$top/data/gfx"; make_music "$top/data" ;;
+  font) make_font "$top/data/digital-7.ttf" ;;
   images) make_images "$top/data/gfx" ;;
   music) make_music "$top/data" ;;
   check)
     tmp=$(mktemp -d)
     trap 'rm -rf "$tmp"' EXIT
     mkdir "$tmp/gfx"
+    make_font "$tmp/digital-7.ttf"
     make_images "$tmp/gfx"
     make_music "$tmp"
     status=0
+    cmp -s "$top/data/digital-7.ttf" "$tmp/digital-7.ttf" || {
+      echo "tangle: data/digital-7.ttf: regenerated font differs" >&2
+      status=1
+    }
     diff -r -q "$top/data/gfx" "$tmp/gfx" || status=1
     for k in main finale hidden; do
       f=${mp3_name[$k]}
@@ -57,8 +74,8 @@ case "$what" in
         status=1
       fi
     done
-    [ $status -eq 0 ] && echo "tangle: regenerated pictures and music match data/" >&2
+    [ $status -eq 0 ] && echo "tangle: regenerated font, pictures and music match data/" >&2
     exit $status
     ;;
-  *) echo "usage: tools/assets/regenerate.sh [all|images|music|check]" >&2; exit 2 ;;
+  *) echo "usage: tools/assets/regenerate.sh [all|font|images|music|check]" >&2; exit 2 ;;
 esac
