@@ -7,3 +7,4 @@ if(NOT TANGLE_SANITIZE)
   set_tests_properties(test_capture_e2e PROPERTIES LABELS e2e TIMEOUT 900
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/data ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+tangle_test(test_capture_files LABEL unit SOURCES tests/capture_files_test.cpp LIBS tangle_capture_files)

@@ -42,7 +42,8 @@ struct CaptureOptions {
     std::string report_plot;
     long every = 1;
     bool report = false;
-    long jobs = 0;  // 0: one per core
+    bool draw_all = false;  // draw the frames before --from too (to check fast-forward)
+    long jobs = -1;  // -1: one per core
     // A piece of a capture in several processes (capture_jobs.h): the files
     // go beside `piece`, numbering and sampling follow the whole range.
     std::string piece;
@@ -67,7 +68,7 @@ long frames_run = 0;
                  "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
                  "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
                  "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
-                 "                      [--report-plot FILE.png] [--jobs N]\n"
+                 "                      [--report-plot FILE.png] [--jobs N] [--draw-all]\n"
                  "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n");
     std::exit(2);
 }
@@ -134,6 +135,7 @@ void parse_arguments(int argc, char** argv) {
         else if (a == "--every") options.every = static_cast<long>(parse_number(shared(value()).c_str(), "--every"));
         else if (a == "--contact-sheet") options.contact_sheet = absolute(value());
         else if (a == "--report") options.report = true;
+        else if (a == "--draw-all") options.draw_all = true, options.piece_arguments.push_back(a);
         else if (a == "--report-plot") options.report_plot = absolute(value());
         else if (a == "--jobs") options.jobs = static_cast<long>(parse_number(value().c_str(), "--jobs"));
         else if (a == "--piece") options.piece = value();
@@ -144,8 +146,8 @@ void parse_arguments(int argc, char** argv) {
         else if (a == "--help" || a == "-h") usage(nullptr);
         else usage(("unknown option " + a).c_str());
     }
-    if (options.jobs < 0 || options.jobs > 64) usage("--jobs must be 1 to 64");
-    if (options.jobs == 0) options.jobs = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
+    if (options.jobs != -1 && (options.jobs < 1 || options.jobs > 64)) usage("--jobs must be 1 to 64");
+    if (options.jobs == -1) options.jobs = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
     if (options.range_from < 0) options.range_from = options.from, options.range_to = options.to;
     if (options.report && options.report_plot.empty()) options.report_plot = absolute("tangle-report.png");
     if (options.driver.fps <= 0 || options.driver.fps > 1000) usage("--fps must be above 0 and at most 1000");
@@ -330,7 +332,7 @@ int main(int argc, char** argv) {
         if (seconds > 1800) break;  // a show whose music never reaches its finale
 
         bool wanted = k >= first_drawn;
-        driver_fast_forward(!wanted);
+        driver_fast_forward(!wanted && !options.draw_all);
         auto t0 = std::chrono::steady_clock::now();
         driver_run_frame(k);
         bool finale = demo_time > 1810;

@@ -38,7 +38,8 @@ struct TargetStorage {
     GLint width, height, format;
 };
 std::vector<TargetStorage> target_storage;
-bool fast_forward = false;
+bool fast_forward = false;       // asked for
+bool targets_shrunk = false;     // in force, from the next frame run on
 
 // The colour and depth attachments of a framebuffer, as created.
 void note_attachments(GLuint fbo) {
@@ -144,6 +145,12 @@ void driver_run_frame(long k) {
         pending_presses.erase(pending_presses.begin());
         press_key(key);
     }
+    // Only a frame about to run changes the storage, so turning fast-forward
+    // on and off again between frames leaves the last picture readable.
+    if (fast_forward != targets_shrunk) {
+        targets_shrunk = fast_forward;
+        size_targets(!targets_shrunk);
+    }
     draw_frame();
     // Nothing presents the frame, so nothing makes GL finish it. On Mesa's
     // llvmpipe, frames left unfinished have read back as an older frame's
@@ -151,11 +158,7 @@ void driver_run_frame(long k) {
     glFinish();
 }
 
-void driver_fast_forward(bool on) {
-    if (on == fast_forward) return;
-    fast_forward = on;
-    size_targets(!on);
-}
+void driver_fast_forward(bool on) { fast_forward = on; }
 
 bool driver_fast_forwarding() { return fast_forward; }
 
