@@ -85,12 +85,15 @@ bool cost_plot_write(const std::string& path, const std::vector<ReportSample>& s
     }
 
     // The key: section names in their colours along the top.
-    int pen = margin_left;
-    labels.push_back({4, 4, "frame cost by music time", 230, 230, 230});
+    // A second row takes what the first can't hold.
+    int pen = margin_left, row = 22;
+    labels.push_back({4, 2, "frame cost by music time", 230, 230, 230});
     for (size_t i = 0; i < section_names.size(); i++) {
         Colour c = palette[i % std::size(palette)];
-        labels.push_back({pen, 26, section_names[i], c.r, c.g, c.b});
-        pen += 9 * static_cast<int>(section_names[i].size()) + 18;
+        int width = 10 * static_cast<int>(section_names[i].size()) + 18;
+        if (pen + width > size.width && pen > margin_left) pen = margin_left, row += 18;
+        labels.push_back({pen, row, section_names[i], c.r, c.g, c.b});
+        pen += width;
     }
     if (!draw_labels(rgb, size.width, size.height, labels, font_path))
         std::fprintf(stderr, "tangle: %s: no labels on the cost plot\n", font_path.c_str());
