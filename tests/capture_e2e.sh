@@ -31,6 +31,9 @@ check "identical frames for the same seed" '(cd "$work/a" && md5sum *) | diff -q
 check "every 5th frame named by index" '[ "$(ls "$work/c" | tr "\n" " ")" = "frame_000010.png frame_000015.png " ]'
 "$capture" --seed 1 --fps 10 --from 1 --to 2 --every 5 --storyboard "$empty" --frames "$work/c3" --jobs 3 2>/dev/null
 check "... also in three pieces" '[ "$(ls "$work/c3" | tr "\n" " ")" = "frame_000010.png frame_000015.png " ]'
+"$capture" --seed 1 --fps 10 --from 1 --to 1.2 --storyboard "$empty" --frames "$work/c4" --jobs 4 --out "$work/c4.mp4" 2>/dev/null
+frames=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$work/c4.mp4")
+check "more pieces than frames still make the video ($frames)" '[ "$frames" = 2 ]'
 
 # Fast-forward to --from gives the frames a run that drew everything gives,
 # with the shipped storyboard's commands along the way.

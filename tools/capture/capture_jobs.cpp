@@ -177,6 +177,7 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
     // an interrupted piece ends it.
     std::vector<const Piece*> used;
     for (const Piece& p : pieces) {
+        if (p.first == p.end) continue;  // more pieces than frames
         if (p.written == 0) break;
         used.push_back(&p);
         if (p.end >= 0 && p.written < p.end - p.first) break;
