@@ -49,7 +49,10 @@ case "${1:-run}" in
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
     export SDL_AUDIODRIVER=dummy
-    xvfb-run -a -s "-screen 0 1280x720x24" \
+    # Tests run side by side, one per core, so each gets one llvmpipe thread
+    # unless the caller chose; -noreset keeps the display up between them.
+    export LP_NUM_THREADS=${LP_NUM_THREADS:-1}
+    xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
       ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
   *)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# tangle-capture from the outside: determinism, video and audio, numbered frames, usage.
+# tangle-capture from the outside: determinism, fast-forward, pieces, video and
+# audio, numbered frames, signals, usage.
 # Usage: capture_e2e.sh path/to/tangle-capture   (run from the data folder)
 set -u
 capture=$1
@@ -16,6 +17,8 @@ check "missing value exits 2" '[ $s = 2 ] && grep -q usage "$work/err"'
 check "unknown option exits 2" '[ $s = 2 ]'
 "$capture" --press 1:Nope 2>/dev/null; s=$?
 check "bad key exits 2" '[ $s = 2 ]'
+"$capture" --jobs 0 2>/dev/null; s=$?
+check "--jobs 0 exits 2" '[ $s = 2 ]'
 
 # Determinism: same seed and arguments give identical frames.
 "$capture" --seed 3 --fps 10 --to 1.5 --storyboard "$empty" --frames "$work/a" 2>/dev/null
@@ -23,9 +26,31 @@ check "bad key exits 2" '[ $s = 2 ]'
 check "15 frames written" '[ "$(ls "$work/a" | wc -l)" = 15 ]'
 check "identical frames for the same seed" '(cd "$work/a" && md5sum *) | diff -q - <(cd "$work/b" && md5sum *) >/dev/null'
 
-# Frames by index, every K-th from --from on.
-"$capture" --seed 1 --fps 10 --from 1 --to 2 --every 5 --storyboard "$empty" --frames "$work/c" 2>/dev/null
+# Frames by index, every K-th from --from on, whichever piece draws them.
+"$capture" --seed 1 --fps 10 --from 1 --to 2 --every 5 --storyboard "$empty" --frames "$work/c" --jobs 1 2>/dev/null
 check "every 5th frame named by index" '[ "$(ls "$work/c" | tr "\n" " ")" = "frame_000010.png frame_000015.png " ]'
+"$capture" --seed 1 --fps 10 --from 1 --to 2 --every 5 --storyboard "$empty" --frames "$work/c3" --jobs 3 2>/dev/null
+check "... also in three pieces" '[ "$(ls "$work/c3" | tr "\n" " ")" = "frame_000010.png frame_000015.png " ]'
+"$capture" --seed 1 --fps 10 --from 1 --to 1.2 --storyboard "$empty" --frames "$work/c4" --jobs 4 --out "$work/c4.mp4" 2>/dev/null
+frames=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$work/c4.mp4")
+check "more pieces than frames still make the video ($frames)" '[ "$frames" = 2 ]'
+
+# Fast-forward to --from gives the frames a run that drew everything gives,
+# with the shipped storyboard's commands along the way.
+"$capture" --seed 2 --fps 10 --from 2.5 --to 3 --frames "$work/ff" --jobs 1 2>/dev/null
+"$capture" --seed 2 --fps 10 --from 2.5 --to 3 --frames "$work/all" --jobs 1 --draw-all 2>/dev/null
+check "5 frames after fast-forward" '[ "$(ls "$work/ff" | wc -l)" = 5 ]'
+check "fast-forwarded frames equal fully drawn ones" '(cd "$work/ff" && md5sum *) | diff -q - <(cd "$work/all" && md5sum *) >/dev/null'
+
+# Two pieces give the frames of one process, and one video with its sound.
+"$capture" --seed 4 --fps 10 --from 0.5 --to 2.5 --frames "$work/p1" --jobs 1 2>/dev/null
+"$capture" --seed 4 --fps 10 --from 0.5 --to 2.5 --frames "$work/p2" --jobs 2 --out "$work/p2.mp4" 2>/dev/null
+check "20 frames in two pieces" '[ "$(ls "$work/p2" | wc -l)" = 20 ]'
+check "two pieces draw the frames one process draws" '(cd "$work/p1" && md5sum *) | diff -q - <(cd "$work/p2" && md5sum *) >/dev/null'
+frames=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$work/p2.mp4")
+check "joined video has every frame ($frames)" '[ "$frames" = 20 ]'
+adur=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration -of csv=p=0 "$work/p2.mp4")
+check "... and two seconds of audio ($adur)" 'awk "BEGIN { exit !($adur > 1.8 && $adur < 2.1) }"'
 
 # Video: two seconds at 30 fps, 1280 x 720, with two seconds of audio.
 "$capture" --seed 1 --fps 30 --to 2 --storyboard "$empty" --out "$work/v.mp4" 2>/dev/null
@@ -34,20 +59,29 @@ check "60 frames of 1280x720 ($frames)" '[ "$frames" = "1280,720,60" ]'
 adur=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration -of csv=p=0 "$work/v.mp4")
 check "two seconds of audio ($adur)" 'awk "BEGIN { exit !($adur > 1.9 && $adur < 2.1) }"'
 
-# Ctrl-C finishes the file so far, playable, with its sound.
-"$capture" --seed 1 --fps 30 --to 60 --storyboard "$empty" --out "$work/int.mp4" 2>/dev/null &
-pid=$!
-for _ in $(seq 1 100); do [ -s "$work/int.mp4.video.mkv" ] && break; sleep 0.2; done
-sleep 2
-kill -INT $pid; wait $pid; s=$?
-check "Ctrl-C ends the capture with 130" '[ $s = 130 ]'
-streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/int.mp4" 2>/dev/null | sort | tr "\n" " ")
-check "... leaving a playable file with video and audio ($streams)" '[ "$streams" = "audio video " ]'
+# Ctrl-C and SIGTERM finish the file so far, playable, with its sound; in
+# pieces too. stop SIGNAL STATUS JOBS NAME
+stop() {
+  "$capture" --seed 1 --fps 30 --to 60 --storyboard "$empty" --jobs "$3" --out "$work/$4.mp4" --frames "$work/$4" 2>/dev/null &
+  local pid=$! want=$2
+  for _ in $(seq 1 150); do [ -n "$(ls "$work/$4" 2>/dev/null)" ] && break; sleep 0.2; done
+  sleep 1
+  kill "-$1" $pid; wait $pid; s=$?
+  check "$1 ends the capture in $3 piece(s) with $2" '[ $s = $want ]'
+  streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/$4.mp4" 2>/dev/null | sort | tr "\n" " ")
+  check "... leaving a playable file with video and audio ($streams)" '[ "$streams" = "audio video " ]'
+}
+stop INT 130 1 int
+stop TERM 143 1 term
+stop TERM 143 2 term2
 
 # A contact sheet is one PNG.
-"$capture" --seed 1 --fps 10 --to 2 --storyboard "$empty" --contact-sheet "$work/sheet.png" --report 2>"$work/report"
+"$capture" --seed 1 --fps 10 --to 2 --storyboard "$empty" --contact-sheet "$work/sheet.png" --report \
+  --report-plot "$work/cost.png" 2>"$work/report"
 check "contact sheet written" '[ -s "$work/sheet.png" ]'
 check "report names the intro section" 'grep -q "^intro" "$work/report"'
+check "report counts the frames drawn" 'grep -q "captured 20 frames" "$work/report"'
+check "cost plot written as PNG" '[ "$(head -c 4 "$work/cost.png" | tail -c 3)" = PNG ]'
 
 # Never writes the recording file, even for presses.
 rm -f filepressedkeys.dat.capture-check

@@ -162,3 +162,15 @@ TEST(StoryboardChecker, RecordsAfterTheEndOfTheMainMusic) {
     EXPECT_TRUE(has(v.out, ":2: 30.000 s is after the end of the main music")) << v.out;
     EXPECT_FALSE(has(v.out, "not checked")) << v.out;
 }
+
+TEST(StoryboardChecker, RecordsAfterTheFinaleSwitchNeverFire) {
+    // The clock stops on the first frame past 181 s, before the main music ends
+    // (188 s), so what lies between is lost; 181 s itself is still reached.
+    const Verdict v = check_text("180.5 A\n181 B\n181.05 C\n186 D\n");
+    EXPECT_EQ(v.status, 1) << v.out;
+    EXPECT_FALSE(has(v.out, ":1:")) << v.out;
+    EXPECT_FALSE(has(v.out, ":2:")) << v.out;
+    EXPECT_TRUE(has(v.out, ":3: 181.050 s is after the finale switch (181.000 s)")) << v.out;
+    EXPECT_TRUE(has(v.out, ":4: 186.000 s is after the finale switch")) << v.out;
+    EXPECT_TRUE(has(v.out, "4 records, 2 fire as written, 2 lost or misread")) << v.out;
+}

@@ -1,4 +1,4 @@
-// capture_output.cpp: ffmpeg video pipe and the timing report.
+// capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing report.
 #include "capture_output.h"
 
 #include <unistd.h>
@@ -25,6 +25,7 @@ struct SectionTimes {
     std::vector<double> seconds;
 };
 std::map<std::string, SectionTimes> report_sections;
+std::vector<ReportSample> report_samples;  // in the order the frames ran
 
 }  // namespace
 
@@ -46,22 +47,43 @@ bool video_write(const std::vector<unsigned char>& rgb) {
     return std::fwrite(rgb.data(), 1, rgb.size(), video_pipe) == rgb.size();
 }
 
-bool video_close(const std::string& wav_path, double from, double to) {
+bool video_end_piece() {
     if (!video_pipe) return false;
     bool ok = pclose(video_pipe) == 0;
     video_pipe = nullptr;
-    if (!ok) {
-        std::fprintf(stderr, "tangle: ffmpeg: the video encoder failed\n");
+    if (!ok) std::fprintf(stderr, "tangle: ffmpeg: the video encoder failed\n");
+    return ok;
+}
+
+std::string video_piece_path() { return silent_path; }
+
+bool video_close(const std::string& wav_path, double from, double to) {
+    if (!video_end_piece()) return false;
+    bool ok = video_join({silent_path}, wav_path, from, to, video_path);
+    unlink(silent_path.c_str());
+    return ok;
+}
+
+bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,
+                const std::string& out_path) {
+    // The concat demuxer copies the pieces' packets one after the other, so
+    // nothing is encoded twice.
+    std::string list_path = out_path + ".pieces.txt";
+    FILE* list = std::fopen(list_path.c_str(), "w");
+    if (!list) {
+        std::fprintf(stderr, "tangle: %s: can't write the list of pieces\n", list_path.c_str());
         return false;
     }
+    for (const std::string& piece : pieces) std::fprintf(list, "file %s\n", quoted(piece).c_str());
+    std::fclose(list);
     char cut[96];
     std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
-    std::string cmd = "ffmpeg -loglevel error -y -i " + quoted(silent_path) + " " + cut + " -i " +
+    std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut + " -i " +
                       quoted(wav_path) + " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " +
-                      quoted(video_path);
-    ok = std::system(cmd.c_str()) == 0;
-    if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", video_path.c_str());
-    unlink(silent_path.c_str());
+                      quoted(out_path);
+    bool ok = std::system(cmd.c_str()) == 0;
+    if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", out_path.c_str());
+    unlink(list_path.c_str());
     return ok;
 }
 
@@ -79,9 +101,37 @@ const char* section_name(float t, bool finale, bool hidden) {
     return "flashes and climax";
 }
 
-void report_add(const char* section, double seconds) {
+void report_add(const char* section, double music_seconds, double seconds) {
     auto [it, added] = report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
     it->second.seconds.push_back(seconds);
+    report_samples.push_back({it->second.order, music_seconds, seconds});
+}
+
+const std::vector<ReportSample>& report_samples_so_far() { return report_samples; }
+
+std::vector<std::string> report_section_names() {
+    std::vector<std::string> names(report_sections.size());
+    for (auto& [name, times] : report_sections) names[times.order] = name;
+    return names;
+}
+
+bool report_save(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    std::vector<std::string> names = report_section_names();
+    for (const ReportSample& s : report_samples)
+        std::fprintf(f, "%.17g %.17g %s\n", s.music_seconds, s.seconds, names[s.section].c_str());
+    return std::fclose(f) == 0;
+}
+
+bool report_load(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return false;
+    double music = 0, cost = 0;
+    char name[64];
+    while (std::fscanf(f, "%lf %lf %63[^\n]", &music, &cost, name) == 3) report_add(name, music, cost);
+    std::fclose(f);
+    return true;
 }
 
 void report_print(double wall_seconds, long frames) {
@@ -94,6 +144,7 @@ void report_print(double wall_seconds, long frames) {
         std::sort(s.begin(), s.end());
         std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f\n", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
     }
+    if (order.empty()) std::fprintf(stderr, "(no frames drawn)\n");
     std::fprintf(stderr, "captured %ld frames in %.1f s: %.2f frames per second\n", frames, wall_seconds,
                 wall_seconds > 0 ? frames / wall_seconds : 0.0);
 }

@@ -10,10 +10,27 @@
 bool video_open(const std::string& out_path, double fps);
 bool video_write(const std::vector<unsigned char>& rgb);
 bool video_close(const std::string& wav_path, double from, double to);
+// Ends the encoder and keeps the silent file (video_piece_path()) as it is.
+bool video_end_piece();
+std::string video_piece_path();
+// Joins silent pieces in order without encoding them again, and muxes the
+// audio from `from` to `to` seconds of the WAV with them into out_path.
+bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,
+                const std::string& out_path);
 
 // The section of the show a frame belongs to, by demo_time and the music state.
 const char* section_name(float demo_time, bool finale, bool hidden);
 
-// Frame times per section, reported at the end.
-void report_add(const char* section, double seconds);
+// Frame times per section, reported at the end: each frame drawn, with the
+// music time it showed and what it cost.
+struct ReportSample {
+    int section;  // index into report_section_names()
+    double music_seconds, seconds;
+};
+void report_add(const char* section, double music_seconds, double seconds);
 void report_print(double wall_seconds, long frames);
+const std::vector<ReportSample>& report_samples_so_far();
+std::vector<std::string> report_section_names();  // in the order first seen
+// The samples as text lines, so pieces captured apart can be reported as one.
+bool report_save(const std::string& path);
+bool report_load(const std::string& path);

@@ -1,12 +1,10 @@
-// contact_sheet.cpp: thumbnails by box filtering, labels through FreeType.
+// contact_sheet.cpp: thumbnails by box filtering, labelled with their times.
 #include "contact_sheet.h"
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cstdio>
 
+#include "labels.h"
 #include "png_file.h"
 
 namespace {
@@ -20,27 +18,6 @@ struct Thumbnail {
     double seconds;
 };
 std::vector<Thumbnail> thumbnails;
-
-// Draws white text into the sheet at (x, y) = top-left of the label line.
-void draw_label(FT_Face face, std::vector<unsigned char>& sheet, int sheet_w, int x, int y, const char* text) {
-    int pen = x;
-    for (const char* c = text; *c; c++) {
-        if (FT_Load_Char(face, static_cast<unsigned char>(*c), FT_LOAD_RENDER)) continue;
-        FT_GlyphSlot g = face->glyph;
-        int top = y + 16 - g->bitmap_top;
-        for (unsigned r = 0; r < g->bitmap.rows; r++)
-            for (unsigned col = 0; col < g->bitmap.width; col++) {
-                int px = pen + g->bitmap_left + static_cast<int>(col), py = top + static_cast<int>(r);
-                if (px < 0 || py < 0 || px >= sheet_w || static_cast<size_t>(py) * sheet_w * 3 >= sheet.size()) continue;
-                unsigned char v = g->bitmap.buffer[r * g->bitmap.pitch + col];
-                for (int ch = 0; ch < 3; ch++) {
-                    unsigned char& dst = sheet[(static_cast<size_t>(py) * sheet_w + px) * 3 + ch];
-                    dst = static_cast<unsigned char>(dst + (255 - dst) * v / 255);
-                }
-            }
-        pen += static_cast<int>(g->advance.x >> 6);
-    }
-}
 
 }  // namespace
 
@@ -65,25 +42,38 @@ bool contact_sheet_write(const std::string& path, const std::string& font_path) 
     int sheet_w = columns * cell_w + gap, sheet_h = rows * cell_h + gap;
     std::vector<unsigned char> sheet(static_cast<size_t>(sheet_w) * sheet_h * 3, 24);
 
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    bool labels = FT_Init_FreeType(&library) == 0 && FT_New_Face(library, font_path.c_str(), 0, &face) == 0 &&
-                  FT_Set_Pixel_Sizes(face, 0, 14) == 0;
-    if (!labels) std::fprintf(stderr, "tangle: %s: no labels on the contact sheet\n", font_path.c_str());
-
+    std::vector<Label> labels;
     for (size_t i = 0; i < thumbnails.size(); i++) {
         int x0 = gap + static_cast<int>(i % columns) * cell_w, y0 = gap + static_cast<int>(i / columns) * cell_h;
         for (int y = 0; y < thumb_h; y++)
             std::copy_n(&thumbnails[i].rgb[static_cast<size_t>(y) * thumb_w * 3], thumb_w * 3,
                         &sheet[(static_cast<size_t>(y0 + y) * sheet_w + x0) * 3]);
-        if (labels) {
-            char text[32];
-            double s = thumbnails[i].seconds;
-            std::snprintf(text, sizeof text, "%d:%04.1f", static_cast<int>(s / 60), s - 60 * static_cast<int>(s / 60));
-            draw_label(face, sheet, sheet_w, x0 + 2, y0 + thumb_h + 3, text);
-        }
+        char text[32];
+        double s = thumbnails[i].seconds;
+        std::snprintf(text, sizeof text, "%d:%04.1f", static_cast<int>(s / 60), s - 60 * static_cast<int>(s / 60));
+        labels.push_back({x0 + 2, y0 + thumb_h + 3, text, 255, 255, 255});
     }
-    if (face) FT_Done_Face(face);
-    if (library) FT_Done_FreeType(library);
+    if (!draw_labels(sheet, sheet_w, sheet_h, labels, font_path))
+        std::fprintf(stderr, "tangle: %s: no labels on the contact sheet\n", font_path.c_str());
     return write_png(path, sheet_w, sheet_h, sheet);
+}
+
+bool contact_sheet_save(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = true;
+    for (const Thumbnail& t : thumbnails)
+        ok = ok && std::fwrite(&t.seconds, sizeof t.seconds, 1, f) == 1 &&
+             std::fwrite(t.rgb.data(), 1, t.rgb.size(), f) == t.rgb.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool contact_sheet_load(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    Thumbnail t{std::vector<unsigned char>(thumb_w * thumb_h * 3), 0};
+    while (std::fread(&t.seconds, sizeof t.seconds, 1, f) == 1 && std::fread(t.rgb.data(), 1, t.rgb.size(), f) == t.rgb.size())
+        thumbnails.push_back(t);
+    std::fclose(f);
+    return true;
 }

@@ -23,6 +23,14 @@ void driver_start(const DriverOptions& options);
 void driver_queue_press(double seconds, unsigned char key);
 // Runs frame k: clock to k / fps, due presses, then the whole frame (not presented).
 void driver_run_frame(long k);
+// Fast-forward: while on, frames make every GL call as usual, in the same
+// order and with the same state, but rasterise only one pixel of each render
+// target, so they cost little more than their CPU side. Nothing of the show
+// reads pixels back and every frame redraws its targets whole, so the first
+// frame run after turning it off is the same picture as in a run that drew
+// every frame. Pictures read while on are meaningless.
+void driver_fast_forward(bool on);
+bool driver_fast_forwarding();
 // Copies the finished frame to the window and swaps buffers.
 void driver_present();
 // The composed picture, 1280 x 720 RGB, top row first.

@@ -24,6 +24,11 @@
 namespace {
 
 const char* const main_music_name = "Vextor - Accelerate (kalder demo).mp3";
+// The finale starts on the first frame whose demo clock (ten times the
+// storyboard's) is above 1810, and the main music and the clock stop there:
+// a later record is never reached (one within a frame of it is reached only
+// on a slow frame, so it is reported too).
+constexpr float finale_switch_seconds = 181.0f;
 
 // One fscanf call of the second scan.
 struct Read {
@@ -211,6 +216,9 @@ std::string firing_problem(float time, int key, double music_seconds) {
         return seconds_text(time) + " is after the end of the main music (" +
                seconds_text(static_cast<float>(music_seconds)) + "): key " + describe_key(key) + " never fires";
     if (std::isinf(time)) return "time inf is never reached: key " + describe_key(key) + " never fires";
+    if (time > finale_switch_seconds)
+        return seconds_text(time) + " is after the finale switch (" + seconds_text(finale_switch_seconds) +
+               "), where the show's clock stops: key " + describe_key(key) + " never fires";
     if (key < 27 || key > 122)
         return "key " + describe_key(key) + " is outside the command keys (codes 27 to 122): consumed without effect";
     if (!key_has_command(key)) return "key " + describe_key(key) + " has no command: consumed without effect";
