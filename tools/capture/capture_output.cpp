@@ -1,6 +1,9 @@
 // capture_output.cpp: ffmpeg video pipe and the timing report.
 #include "capture_output.h"
 
+#include "app/frame.h"
+#include "framing.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +28,7 @@ struct SectionTimes {
     std::vector<double> seconds;
 };
 std::map<std::string, SectionTimes> report_sections;
+std::map<std::string, FramingTally> report_framing;
 
 }  // namespace
 
@@ -84,15 +88,30 @@ void report_add(const char* section, double seconds) {
     it->second.seconds.push_back(seconds);
 }
 
+void report_add_framing(const char* section, const std::vector<unsigned char>& rgb, float time) {
+    float clear[3];
+    choose_clear_colour(time, clear);
+    int clear_rgb[3];
+    for (int i = 0; i < 3; i++) clear_rgb[i] = static_cast<int>(clear[i] * 255 + 0.5f);
+    tally_framing(report_framing[section], measure_framing(rgb, 1280, 720, clear_rgb));
+}
+
 void report_print(double wall_seconds, long frames) {
     std::vector<std::pair<int, std::string>> order;
     for (auto& [name, times] : report_sections) order.push_back({times.order, name});
     std::sort(order.begin(), order.end());
-    std::fprintf(stderr, "%-20s %8s %10s %10s\n", "section", "frames", "median ms", "worst ms");
+    bool framing = !report_framing.empty();
+    std::fprintf(stderr, "%-20s %8s %10s %10s%s\n", "section", "frames", "median ms", "worst ms",
+                 framing ? "   framed   mostly clear" : "");
     for (auto& [index, name] : order) {
         std::vector<double>& s = report_sections[name].seconds;
         std::sort(s.begin(), s.end());
-        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f\n", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+        // Shares of the frames measured (those from --from on).
+        if (auto f = report_framing.find(name); f != report_framing.end() && f->second.frames > 0)
+            std::fprintf(stderr, " %7.0f %% %12.0f %%", 100.0 * f->second.framed / f->second.frames,
+                         100.0 * f->second.mostly_clear / f->second.frames);
+        std::fputc('\n', stderr);
     }
     std::fprintf(stderr, "captured %ld frames in %.1f s: %.2f frames per second\n", frames, wall_seconds,
                 wall_seconds > 0 ? frames / wall_seconds : 0.0);

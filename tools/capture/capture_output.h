@@ -16,4 +16,7 @@ const char* section_name(float demo_time, bool finale, bool hidden);
 
 // Frame times per section, reported at the end.
 void report_add(const char* section, double seconds);
+// The framing of a frame's composed picture, cleared for the show clock `time`
+// (demo_time as the frame was drawn); reported per section beside the times.
+void report_add_framing(const char* section, const std::vector<unsigned char>& rgb, float time);
 void report_print(double wall_seconds, long frames);
