@@ -22,11 +22,14 @@ struct Canvas {
         for (int y = y0; y < y1; y++)
             for (int x = x0; x < x1; x++) {
                 unsigned char* p = &rgb[(y * W + x) * 3];
-                p[0] = static_cast<unsigned char>(r), p[1] = static_cast<unsigned char>(g), p[2] = static_cast<unsigned char>(b);
+                p[0] = static_cast<unsigned char>(r), p[1] = static_cast<unsigned char>(g),
+                p[2] = static_cast<unsigned char>(b);
             }
         return *this;
     }
-    Framing measure(const FramingRules& rules = FramingRules{}) const { return measure_framing(rgb, W, H, grey, rules); }
+    Framing measure(const FramingRules& rules = FramingRules{}) const {
+        return measure_framing(rgb, W, H, grey, rules);
+    }
 };
 
 }  // namespace
@@ -62,7 +65,8 @@ TEST(Framing, TheCentreIsTheCentroidOfTheDrawnPixelsWithRowsCountedFromTheTop) {
     EXPECT_FALSE(low.framed);
 
     // A big subject in the centre with a small caption in a corner still reads framed.
-    Framing captioned = Canvas().fill(50, 25, 110, 65, 0, 0, 0).fill(150, 85, 160, 90, 255, 255, 255).measure();
+    Framing captioned =
+        Canvas().fill(50, 25, 110, 65, 0, 0, 0).fill(150, 85, 160, 90, 255, 255, 255).measure();
     EXPECT_TRUE(captioned.framed);
 }
 

@@ -1,8 +1,5 @@
-// capture_output.cpp: ffmpeg video pipe and the timing report.
+// capture_output.cpp: ffmpeg video pipe and the timing and framing report.
 #include "capture_output.h"
-
-#include "app/frame.h"
-#include "framing.h"
 
 #include <unistd.h>
 
@@ -11,6 +8,9 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+
+#include "app/frame.h"
+#include "framing.h"
 
 namespace {
 

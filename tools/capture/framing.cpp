@@ -14,7 +14,8 @@ Framing measure_framing(const std::vector<unsigned char>& rgb, int width, int he
     const unsigned char* p = rgb.data();
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++, p += 3) {
-            bool away = std::abs(p[0] - clear[0]) > rules.tolerance || std::abs(p[1] - clear[1]) > rules.tolerance ||
+            bool away = std::abs(p[0] - clear[0]) > rules.tolerance ||
+                        std::abs(p[1] - clear[1]) > rules.tolerance ||
                         std::abs(p[2] - clear[2]) > rules.tolerance;
             if (!away) continue;
             drawn++;

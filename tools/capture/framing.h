@@ -7,7 +7,9 @@
 // clear colour the frame was cleared with. The subject's centre is the
 // centroid of the drawn pixels; the frame is "framed" when that centre lies
 // in the central half of the picture on both axes, and "mostly clear" when
-// fewer than `drawn_share_min` of its pixels are drawn.
+// fewer than `drawn_share_min` of its pixels are drawn. A centroid is what a
+// viewer's eye settles on for one subject; two subjects at opposite edges
+// also average to the middle, so read the shares beside a contact sheet.
 #pragma once
 
 #include <vector>
@@ -24,11 +26,11 @@ struct FramingRules {
 };
 
 struct Framing {
-    double drawn_share = 0;      // drawn pixels / all pixels
-    double centre_x = -1;        // centroid of the drawn pixels, 0 (left) to 1 (right)
-    double centre_y = -1;        // 0 (top) to 1 (bottom); both -1 when nothing is drawn
-    bool framed = false;         // a centre exists and lies in the central half
-    bool mostly_clear = true;    // drawn_share below the rules' minimum
+    double drawn_share = 0;    // drawn pixels / all pixels
+    double centre_x = -1;      // centroid of the drawn pixels, 0 (left) to 1 (right)
+    double centre_y = -1;      // 0 (top) to 1 (bottom); both -1 when nothing is drawn
+    bool framed = false;       // a centre exists and lies in the central half
+    bool mostly_clear = true;  // drawn_share below the rules' minimum
 };
 
 // `rgb` holds width x height pixels; `clear` the clear colour as 0..255.
