@@ -61,8 +61,8 @@ TEST(Pieces, LlvmpipeThreadsAreSharedFairly) {
 TEST(Report, SamplesSavedByPiecesReadBackInOrderWithTheirSections) {
     // One piece's samples, saved as a piece does and loaded as the parent does.
     report_add("lattice", 20.0, 0.100);
-    report_add("wire torus", 34.1, 1.047);
-    report_add("lattice", 20.1, 0.0123456789);
+    report_add("wire torus", 34.1, 1.047, 1, 0);  // its framing measured
+    report_add("lattice", 20.1, 0.0123456789, 0, 1);
     std::vector<ReportSample> saved = report_samples_so_far();
     std::string path = scratch("report.txt");
     ASSERT_TRUE(report_save(path));
@@ -73,6 +73,8 @@ TEST(Report, SamplesSavedByPiecesReadBackInOrderWithTheirSections) {
         EXPECT_EQ(all[saved.size() + i].section, saved[i].section);
         EXPECT_EQ(all[saved.size() + i].music_seconds, saved[i].music_seconds);
         EXPECT_EQ(all[saved.size() + i].seconds, saved[i].seconds);
+        EXPECT_EQ(all[saved.size() + i].framed, saved[i].framed);
+        EXPECT_EQ(all[saved.size() + i].mostly_clear, saved[i].mostly_clear);
     }
     EXPECT_EQ(report_section_names(), (std::vector<std::string>{"lattice", "wire torus"}));
     EXPECT_FALSE(report_load(scratch("absent.txt")));

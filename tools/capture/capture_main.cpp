@@ -25,12 +25,14 @@
 #include <vector>
 
 #include "app/demo_state.h"
+#include "app/frame.h"
 #include "audio/music.h"
 #include "capture_output.h"
 #include "capture_jobs.h"
 #include "contact_sheet.h"
 #include "cost_plot.h"
 #include "driver.h"
+#include "framing.h"
 #include "png_file.h"
 
 namespace {
@@ -199,6 +201,16 @@ double wall_seconds() {
 
 bool is_piece() { return !options.piece.empty(); }
 
+// The framing of a composed picture, against the clear colour the frame was
+// cleared with (chosen by the clock as the frame began).
+Framing measure_frame(const std::vector<unsigned char>& rgb, float cleared_at) {
+    float clear[3];
+    choose_clear_colour(cleared_at, clear);
+    int clear_rgb[3];
+    for (int i = 0; i < 3; i++) clear_rgb[i] = static_cast<int>(clear[i] * 255 + 0.5f);
+    return measure_framing(rgb, 1280, 720, clear_rgb);
+}
+
 void write_report_plot() {
     if (cost_plot_write(options.report_plot, report_samples_so_far(), report_section_names(),
                         options.driver.data_dir + "/digital-7.ttf"))
@@ -334,6 +346,7 @@ int main(int argc, char** argv) {
         bool wanted = k >= first_drawn;
         driver_fast_forward(!wanted && !options.draw_all);
         auto t0 = std::chrono::steady_clock::now();
+        float cleared_at = demo_time;  // the clock the frame picks its clear colour by
         driver_run_frame(k);
         bool finale = demo_time > 1810;
         if (finale && finale_at < 0) {
@@ -348,7 +361,13 @@ int main(int argc, char** argv) {
         frames_run = k + 1;
         if (!is_piece()) show_progress(seconds, estimated_end);
         if (!wanted) continue;
-        if (options.report) report_add(section_name(demo_time, finale, hidden_part_on != 0), seconds, frame_time);
+        if (options.report) {
+            // Read after the timing, so the times stay the frame's own.
+            if (!(use.video || use.png || use.thumbnail)) driver_read_picture(picture);
+            Framing f = measure_frame(picture, cleared_at);
+            report_add(section_name(demo_time, finale, hidden_part_on != 0), seconds, frame_time, f.framed,
+                       f.mostly_clear);
+        }
         if (use.video && !video_write(picture)) {
             std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");
             break;

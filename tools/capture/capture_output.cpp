@@ -1,4 +1,4 @@
-// capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing report.
+// capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing and framing report.
 #include "capture_output.h"
 
 #include <unistd.h>
@@ -23,6 +23,7 @@ std::string quoted(const std::string& s) {
 struct SectionTimes {
     int order;
     std::vector<double> seconds;
+    long measured = 0, framed = 0, mostly_clear = 0;  // frames whose framing was measured
 };
 std::map<std::string, SectionTimes> report_sections;
 std::vector<ReportSample> report_samples;  // in the order the frames ran
@@ -101,10 +102,12 @@ const char* section_name(float t, bool finale, bool hidden) {
     return "flashes and climax";
 }
 
-void report_add(const char* section, double music_seconds, double seconds) {
+void report_add(const char* section, double music_seconds, double seconds, int framed, int mostly_clear) {
     auto [it, added] = report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
-    it->second.seconds.push_back(seconds);
-    report_samples.push_back({it->second.order, music_seconds, seconds});
+    SectionTimes& times = it->second;
+    times.seconds.push_back(seconds);
+    if (framed >= 0) times.measured++, times.framed += framed, times.mostly_clear += mostly_clear;
+    report_samples.push_back({times.order, music_seconds, seconds, framed, mostly_clear});
 }
 
 const std::vector<ReportSample>& report_samples_so_far() { return report_samples; }
@@ -120,7 +123,8 @@ bool report_save(const std::string& path) {
     if (!f) return false;
     std::vector<std::string> names = report_section_names();
     for (const ReportSample& s : report_samples)
-        std::fprintf(f, "%.17g %.17g %s\n", s.music_seconds, s.seconds, names[s.section].c_str());
+        std::fprintf(f, "%.17g %.17g %d %d %s\n", s.music_seconds, s.seconds, s.framed, s.mostly_clear,
+                     names[s.section].c_str());
     return std::fclose(f) == 0;
 }
 
@@ -128,8 +132,10 @@ bool report_load(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "r");
     if (!f) return false;
     double music = 0, cost = 0;
+    int framed = -1, mostly_clear = -1;
     char name[64];
-    while (std::fscanf(f, "%lf %lf %63[^\n]", &music, &cost, name) == 3) report_add(name, music, cost);
+    while (std::fscanf(f, "%lf %lf %d %d %63[^\n]", &music, &cost, &framed, &mostly_clear, name) == 5)
+        report_add(name, music, cost, framed, mostly_clear);
     std::fclose(f);
     return true;
 }
@@ -138,11 +144,20 @@ void report_print(double wall_seconds, long frames) {
     std::vector<std::pair<int, std::string>> order;
     for (auto& [name, times] : report_sections) order.push_back({times.order, name});
     std::sort(order.begin(), order.end());
-    std::fprintf(stderr, "%-20s %8s %10s %10s\n", "section", "frames", "median ms", "worst ms");
+    bool framing = false;
+    for (auto& [name, times] : report_sections) framing = framing || times.measured > 0;
+    std::fprintf(stderr, "%-20s %8s %10s %10s%s\n", "section", "frames", "median ms", "worst ms",
+                 framing ? "   framed   mostly clear" : "");
     for (auto& [index, name] : order) {
-        std::vector<double>& s = report_sections[name].seconds;
+        SectionTimes& times = report_sections[name];
+        std::vector<double>& s = times.seconds;
         std::sort(s.begin(), s.end());
-        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f\n", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+        // Shares of the frames measured (those from --from on).
+        if (times.measured > 0)
+            std::fprintf(stderr, " %7.0f %% %12.0f %%", 100.0 * times.framed / times.measured,
+                         100.0 * times.mostly_clear / times.measured);
+        std::fputc('\n', stderr);
     }
     if (order.empty()) std::fprintf(stderr, "(no frames drawn)\n");
     std::fprintf(stderr, "captured %ld frames in %.1f s: %.2f frames per second\n", frames, wall_seconds,

@@ -1,5 +1,6 @@
 // capture_output.h: where captured frames go: H.264 video through the ffmpeg
-// command, numbered PNG frames, and the timing report by section of the show.
+// command, numbered PNG frames, and the timing and framing report by section
+// of the show.
 #pragma once
 
 #include <string>
@@ -23,11 +24,14 @@ const char* section_name(float demo_time, bool finale, bool hidden);
 
 // Frame times per section, reported at the end: each frame drawn, with the
 // music time it showed and what it cost.
+// A frame whose picture was measured also carries its framing (framing.h):
+// 1 or 0 for "framed" and "mostly clear", -1 where it was not measured.
 struct ReportSample {
     int section;  // index into report_section_names()
     double music_seconds, seconds;
+    int framed = -1, mostly_clear = -1;
 };
-void report_add(const char* section, double music_seconds, double seconds);
+void report_add(const char* section, double music_seconds, double seconds, int framed = -1, int mostly_clear = -1);
 void report_print(double wall_seconds, long frames);
 const std::vector<ReportSample>& report_samples_so_far();
 std::vector<std::string> report_section_names();  // in the order first seen
