@@ -8,8 +8,7 @@
 #include "audio/mixer.h"
 #include "audio_fixture.h"
 
-static void mix_callback_block(benchmark::State& state)
-{
+static void mix_callback_block(benchmark::State& state) {
     int rate = static_cast<int>(state.range(0));
     int channels = static_cast<int>(state.range(1));
     std::string name = "bench" + std::to_string(rate) + "x" + std::to_string(channels);
@@ -29,5 +28,8 @@ static void mix_callback_block(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1024);
     mixer_free(h);
 }
-BENCHMARK(mix_callback_block)->Args({44100, 2})->Args({48000, 2})->Args({22050, 1})
+BENCHMARK(mix_callback_block)
+    ->Args({44100, 2})
+    ->Args({48000, 2})
+    ->Args({22050, 1})
     ->Unit(benchmark::kMicrosecond);

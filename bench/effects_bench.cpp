@@ -11,7 +11,6 @@
 #include "physics/cloth.h"
 #include "support/gl_window.h"
 
-
 namespace {
 
 void bm_bridge_segments(benchmark::State& state) {

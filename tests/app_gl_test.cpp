@@ -1,8 +1,10 @@
 // Start-up, render targets and image loading, with a real GL context (Xvfb).
 #include <GL/glew.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "app/frame.h"
@@ -34,7 +36,7 @@ std::string make_png(const char* pix_fmt, bool alpha) {
 }
 
 class StartUp : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         static char name[] = "tangle";
         static char* argv[] = {name, nullptr};
@@ -82,7 +84,8 @@ TEST_F(StartUp, ImagesUploadWithTheirOwnComponents) {
     std::string rgba = make_png("rgba", true), rgb = make_png("rgb24", false);
     if (rgba.empty() || rgb.empty()) GTEST_SKIP() << "ffmpeg is needed to make test images";
     // Built from four and three components (the driver reports the count or the format).
-    GLint four = internal_format(load_texture(rgba.c_str())), three = internal_format(load_texture(rgb.c_str()));
+    GLint four = internal_format(load_texture(rgba.c_str())),
+          three = internal_format(load_texture(rgb.c_str()));
     EXPECT_TRUE(four == 4 || four == GL_RGBA) << four;
     EXPECT_TRUE(three == 3 || three == GL_RGB) << three;
 }

@@ -1,8 +1,8 @@
 // The frame clock and the clear colour, without a GL context.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "app/demo_state.h"
 #include "app/frame.h"
@@ -33,7 +33,7 @@ TEST(PictureBox, LargestCentredSixteenByNineInTheWindow) {
     expect_box(1280, 720, {0, 0, 1280, 720});
     expect_box(1920, 1080, {0, 0, 1920, 1080});
     expect_box(2560, 1440, {0, 0, 2560, 1440});
-    expect_box(1024, 768, {0, 96, 1024, 576});    // bars above and below
+    expect_box(1024, 768, {0, 96, 1024, 576});  // bars above and below
     expect_box(1920, 1200, {0, 60, 1920, 1080});
     expect_box(2560, 1080, {320, 0, 1920, 1080});  // bars left and right
     expect_box(1366, 768, {0, 0, 1366, 768});      // 1366 x 9 / 16 rounds down to the height

@@ -2,37 +2,32 @@
 // a WAV file and encoded with the `lame` command.
 #pragma once
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include <unistd.h>
+
 #include <vector>
 
-inline bool lame_available()
-{
-    return std::system("command -v lame >/dev/null 2>&1") == 0;
-}
+inline bool lame_available() { return std::system("command -v lame >/dev/null 2>&1") == 0; }
 
 // A scratch folder of this test process.
-inline std::filesystem::path audio_scratch_dir()
-{
+inline std::filesystem::path audio_scratch_dir() {
     auto dir = std::filesystem::temp_directory_path() / ("tangle-audio-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-inline void put_le(std::FILE* f, uint32_t v, int bytes)
-{
+inline void put_le(std::FILE* f, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((v >> (8 * i)) & 0xFF), f);
 }
 
 // `seconds` of a `hz` sine at half scale, 16-bit PCM.
-inline bool write_tone_wav(const std::string& path, int rate, int channels, double seconds, double hz)
-{
+inline bool write_tone_wav(const std::string& path, int rate, int channels, double seconds, double hz) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     uint32_t frames = static_cast<uint32_t>(std::lround(seconds * rate));
@@ -59,8 +54,7 @@ inline bool write_tone_wav(const std::string& path, int rate, int channels, doub
 
 // The tone as an mp3 at its own rate and channel count; "" if that failed.
 inline std::string make_tone_mp3(const char* name, int rate, int channels, double seconds,
-                                 double hz = 441.0)
-{
+                                 double hz = 441.0) {
     auto dir = audio_scratch_dir();
     std::string wav = (dir / (std::string(name) + ".wav")).string();
     std::string mp3 = (dir / (std::string(name) + ".mp3")).string();
@@ -68,8 +62,8 @@ inline std::string make_tone_mp3(const char* name, int rate, int channels, doubl
     if (!write_tone_wav(wav, rate, channels, seconds, hz)) return "";
     char khz[32];
     std::snprintf(khz, sizeof khz, "%g", rate / 1000.0);
-    std::string cmd = std::string("lame --quiet -b 64 -m ") + (channels == 1 ? "m" : "j") +
-                      " --resample " + khz + " '" + wav + "' '" + mp3 + "'";
+    std::string cmd = std::string("lame --quiet -b 64 -m ") + (channels == 1 ? "m" : "j") + " --resample " +
+                      khz + " '" + wav + "' '" + mp3 + "'";
     if (std::system(cmd.c_str()) != 0) return "";
     return mp3;
 }
@@ -82,15 +76,13 @@ struct WavFile {
     std::vector<int16_t> samples;
 };
 
-inline uint32_t get_le(const unsigned char* p, int bytes)
-{
+inline uint32_t get_le(const unsigned char* p, int bytes) {
     uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
     return v;
 }
 
-inline WavFile read_wav(const std::string& path)
-{
+inline WavFile read_wav(const std::string& path) {
     WavFile w;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return w;

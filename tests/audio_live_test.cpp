@@ -2,13 +2,14 @@
 // (positions come from the audio callback) and with a driver that doesn't
 // exist (every stream keeps time on the wall clock).
 
-#include <gtest/gtest.h>
-
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <thread>
 
@@ -19,25 +20,19 @@ namespace {
 
 using std::chrono::steady_clock;
 
-double seconds_since(steady_clock::time_point t)
-{
+double seconds_since(steady_clock::time_point t) {
     return std::chrono::duration<double>(steady_clock::now() - t).count();
 }
 
-void sleep_seconds(double s)
-{
-    std::this_thread::sleep_for(std::chrono::duration<double>(s));
-}
+void sleep_seconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
-bool dummy_output()
-{
+bool dummy_output() {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     return driver && std::string(driver) == "dummy";
 }
 
 // Initialises once for the whole program; what it printed.
-const std::string& init_output()
-{
+const std::string& init_output() {
     static const std::string printed = [] {
         testing::internal::CaptureStderr();
         bool ok = music_init();
@@ -51,8 +46,7 @@ const std::string& init_output()
 
 }  // namespace
 
-TEST(LivePlayer, SaysOnceWhenThereIsNoDevice)
-{
+TEST(LivePlayer, SaysOnceWhenThereIsNoDevice) {
     const std::string& err = init_output();
     if (dummy_output()) {
         EXPECT_EQ(err, "");
@@ -62,8 +56,7 @@ TEST(LivePlayer, SaysOnceWhenThereIsNoDevice)
     }
 }
 
-TEST(LivePlayer, PositionGrowsSmoothlyWithRealTime)
-{
+TEST(LivePlayer, PositionGrowsSmoothlyWithRealTime) {
     init_output();
     if (!lame_available()) GTEST_SKIP() << "the lame encoder is not installed";
     std::string mp3 = make_tone_mp3("live", 44100, 2, 3.0);
@@ -108,8 +101,7 @@ TEST(LivePlayer, PositionGrowsSmoothlyWithRealTime)
     music_free(s);
 }
 
-TEST(LivePlayer, MissingFileKeepsTimeOnTheWallClock)
-{
+TEST(LivePlayer, MissingFileKeepsTimeOnTheWallClock) {
     init_output();
     testing::internal::CaptureStderr();
     StreamHandle s = music_open("no such music.mp3", true);
@@ -133,8 +125,7 @@ TEST(LivePlayer, MissingFileKeepsTimeOnTheWallClock)
 // is destroyed after everything the player built: its destructor sees
 // whether the output is still running.
 struct OutputWitness {
-    ~OutputWitness()
-    {
+    ~OutputWitness() {
         if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) {
             std::fputs("the audio output still runs while static storage is destroyed\n", stderr);
             std::_Exit(3);
@@ -142,8 +133,7 @@ struct OutputWitness {
     }
 };
 
-TEST(LivePlayer, ProcessExitClosesTheOutputBeforeStaticStorageGoes)
-{
+TEST(LivePlayer, ProcessExitClosesTheOutputBeforeStaticStorageGoes) {
     if (!dummy_output()) GTEST_SKIP() << "needs an output device";
     if (!lame_available()) GTEST_SKIP() << "the lame encoder is not installed";
     std::string mp3 = make_tone_mp3("exit", 44100, 2, 2.0);

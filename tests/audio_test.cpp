@@ -2,11 +2,12 @@
 // stream's own bytes, loops, stop and resume, silent streams, the WAV mix,
 // the demo clock and the derived-clock rule.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -17,16 +18,16 @@
 
 namespace {
 
-#define NEED_LAME()                                                              \
-    if (!lame_available()) GTEST_SKIP() << "the lame encoder is not installed; " \
-                                           "these tests make their mp3 files with it"
+#define NEED_LAME()                                       \
+    if (!lame_available())                                \
+    GTEST_SKIP() << "the lame encoder is not installed; " \
+                    "these tests make their mp3 files with it"
 
 std::string tone_44k_stereo() { return make_tone_mp3("tone44k", 44100, 2, 1.0); }
 std::string tone_22k_mono() { return make_tone_mp3("tone22k", 22050, 1, 1.0); }
 
 // Frames a decoder yields from start to end (one pass).
-size_t decode_all(const std::string& path)
-{
+size_t decode_all(const std::string& path) {
     Decoder d;
     std::string error;
     if (!decoder_open(d, path.c_str(), false, error)) return 0;
@@ -38,8 +39,7 @@ size_t decode_all(const std::string& path)
 }
 
 // The longest run of frames whose samples all stay near zero.
-size_t longest_quiet_run(const std::vector<int16_t>& samples)
-{
+size_t longest_quiet_run(const std::vector<int16_t>& samples) {
     size_t best = 0, run = 0;
     for (size_t i = 0; i + 1 < samples.size(); i += 2) {
         bool quiet = std::abs(samples[i]) < 200 && std::abs(samples[i + 1]) < 200;
@@ -51,8 +51,7 @@ size_t longest_quiet_run(const std::vector<int16_t>& samples)
 
 }  // namespace
 
-TEST(Decoder, DeliversExactlyTheEncodedLengthAtTheMixRate)
-{
+TEST(Decoder, DeliversExactlyTheEncodedLengthAtTheMixRate) {
     NEED_LAME();
     // Gapless: the encoder's delay and padding are gone, so one second stays one second.
     EXPECT_EQ(decode_all(tone_44k_stereo()), 44100u);
@@ -71,8 +70,7 @@ TEST(Decoder, DeliversExactlyTheEncodedLengthAtTheMixRate)
     decoder_close(d);
 }
 
-TEST(Decoder, RefusesWhatIsNoMp3)
-{
+TEST(Decoder, RefusesWhatIsNoMp3) {
     std::string error;
     Decoder d;
     EXPECT_FALSE(decoder_open(d, "no such file.mp3", false, error));
@@ -85,8 +83,7 @@ TEST(Decoder, RefusesWhatIsNoMp3)
 
 // What the live player does when the output stops: frames mixed but not yet
 // heard are given back, and mixing goes on from the earlier frame exactly.
-TEST(Mixer, RewindContinuesFromTheEarlierFrame)
-{
+TEST(Mixer, RewindContinuesFromTheEarlierFrame) {
     NEED_LAME();
     std::vector<float> reference(2 * 44100);
     {
@@ -119,8 +116,7 @@ TEST(Mixer, RewindContinuesFromTheEarlierFrame)
     mixer_free(h);
 }
 
-TEST(OfflinePlayer, PositionsCountEachStreamsOwnBytes)
-{
+TEST(OfflinePlayer, PositionsCountEachStreamsOwnBytes) {
     NEED_LAME();
     StreamHandle stereo = music_open(tone_44k_stereo().c_str(), false);
     StreamHandle mono = music_open(tone_22k_mono().c_str(), false);
@@ -152,8 +148,7 @@ TEST(OfflinePlayer, PositionsCountEachStreamsOwnBytes)
     EXPECT_EQ(music_position_bytes(stereo), 0u) << "a freed handle is no stream";
 }
 
-TEST(OfflinePlayer, LoopedStreamsWrapToTheirStart)
-{
+TEST(OfflinePlayer, LoopedStreamsWrapToTheirStart) {
     NEED_LAME();
     StreamHandle stereo = music_open(tone_44k_stereo().c_str(), true);
     StreamHandle mono = music_open(tone_22k_mono().c_str(), true);
@@ -169,8 +164,7 @@ TEST(OfflinePlayer, LoopedStreamsWrapToTheirStart)
     music_free(mono);
 }
 
-TEST(OfflinePlayer, StopAllLeavesPositionsAndPlayResumes)
-{
+TEST(OfflinePlayer, StopAllLeavesPositionsAndPlayResumes) {
     NEED_LAME();
     testing::internal::CaptureStderr();
     StreamHandle a = music_open(tone_44k_stereo().c_str(), true);
@@ -202,8 +196,7 @@ TEST(OfflinePlayer, StopAllLeavesPositionsAndPlayResumes)
     music_free(silent);
 }
 
-TEST(OfflinePlayer, UnplayableFilesStillKeepTimeAndSayWhyOnce)
-{
+TEST(OfflinePlayer, UnplayableFilesStillKeepTimeAndSayWhyOnce) {
     std::string text = (audio_scratch_dir() / "words.mp3").string();
     std::ofstream(text) << "these are words, not music\n";
     for (const std::string& path : {std::string("no such file.mp3"), text}) {
@@ -224,8 +217,7 @@ TEST(OfflinePlayer, UnplayableFilesStillKeepTimeAndSayWhyOnce)
     }
 }
 
-TEST(OfflinePlayer, MixesWhatPlaysIntoAValidWav)
-{
+TEST(OfflinePlayer, MixesWhatPlaysIntoAValidWav) {
     NEED_LAME();
     music_stop_all();
     std::string path = (audio_scratch_dir() / "mix.wav").string();
@@ -242,7 +234,7 @@ TEST(OfflinePlayer, MixesWhatPlaysIntoAValidWav)
 
     music_offline_advance(1.0);
     music_offline_close_wav();
-    music_offline_close_wav();  // a second close is harmless
+    music_offline_close_wav();   // a second close is harmless
     music_offline_advance(1.0);  // nothing is written after the close
     music_free(s);
 
@@ -261,8 +253,7 @@ TEST(OfflinePlayer, MixesWhatPlaysIntoAValidWav)
     EXPECT_LT(longest_quiet_run(w.samples), 8u);
 }
 
-TEST(OfflinePlayer, StoppedStreamsMixSilence)
-{
+TEST(OfflinePlayer, StoppedStreamsMixSilence) {
     NEED_LAME();
     music_stop_all();
     std::string path = (audio_scratch_dir() / "quiet.wav").string();
@@ -277,8 +268,7 @@ TEST(OfflinePlayer, StoppedStreamsMixSilence)
     for (int16_t v : w.samples) ASSERT_EQ(v, 0);
 }
 
-TEST(OfflinePlayer, WavThatCantBeCreatedIsReported)
-{
+TEST(OfflinePlayer, WavThatCantBeCreatedIsReported) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(music_offline_open_wav("/nonexistent-folder/out.wav"));
     std::string err = testing::internal::GetCapturedStderr();
@@ -286,8 +276,7 @@ TEST(OfflinePlayer, WavThatCantBeCreatedIsReported)
     music_offline_advance(0.1);  // and advancing without a file is fine
 }
 
-TEST(DerivedClock, GathersThreeQuartersOfEveryStepForward)
-{
+TEST(DerivedClock, GathersThreeQuartersOfEveryStepForward) {
     DerivedClock c{0.0, 0.0};
     advance_derived_clock(c, 0.5);
     EXPECT_DOUBLE_EQ(c.value, 0.375);
@@ -302,8 +291,7 @@ TEST(DerivedClock, GathersThreeQuartersOfEveryStepForward)
     EXPECT_NEAR(c.value, 1.275, 1e-12);
 }
 
-TEST(DerivedClock, FollowsALoopedStreamWithoutGoingBack)
-{
+TEST(DerivedClock, FollowsALoopedStreamWithoutGoingBack) {
     NEED_LAME();
     StreamHandle s = music_open(tone_44k_stereo().c_str(), true);
     music_play(s);
@@ -320,8 +308,7 @@ TEST(DerivedClock, FollowsALoopedStreamWithoutGoingBack)
     music_free(s);
 }
 
-TEST(DemoClock, FollowsTheMainStreamUntilTheSwitch)
-{
+TEST(DemoClock, FollowsTheMainStreamUntilTheSwitch) {
     // The show's own files may or may not be in the data folder; either way
     // the three streams exist and keep time.
     testing::internal::CaptureStderr();

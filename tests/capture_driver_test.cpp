@@ -1,7 +1,7 @@
 // The frame driver: presses land on the right frame; the finale switch moves the clocks.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+
+#include <gtest/gtest.h>
 
 #include "app/demo_state.h"
 #include "app/frame.h"
@@ -11,7 +11,7 @@
 namespace {
 
 class Driver : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         DriverOptions o;
         const char* src = std::getenv("TANGLE_SOURCE_DIR");

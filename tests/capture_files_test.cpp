@@ -1,11 +1,14 @@
 // What the capture tool computes and writes without GL: how a range is split
 // into pieces, timings carried between processes, and the cost plot.
+#include <cstring>
+
 #include <gtest/gtest.h>
 #include <png.h>
+
+#include <string>
+
 #include <unistd.h>
 
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "capture_jobs.h"
@@ -44,7 +47,8 @@ TEST(Pieces, BoundariesSurviveTheTripThroughSeconds) {
         for (long k = 0; k < 20000; k += 7) {
             char text[40];
             std::snprintf(text, sizeof text, "%.17g", k / fps);
-            ASSERT_EQ(first_frame_at(std::strtod(text, nullptr), fps), k) << "frame " << k << " at " << fps << " fps";
+            ASSERT_EQ(first_frame_at(std::strtod(text, nullptr), fps), k)
+                << "frame " << k << " at " << fps << " fps";
         }
     }
     EXPECT_EQ(first_frame_at(40, 60), 2400);

@@ -2,19 +2,22 @@
 // order, once drawn in full and once fast-forwarded between checkpoints, give
 // byte-identical pictures, scene targets and countdown panels at every
 // checkpoint. Each run is its own show, so each runs in a child process.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <vector>
 
 #include "app/demo_state.h"
-#include "audio/music.h"
 #include "app/frame.h"
+#include "audio/music.h"
 #include "driver.h"
 #include "render_pixels.h"
 
@@ -27,7 +30,8 @@ struct Checkpoint {
     long frame;
 };
 // The title, the main body, the magenta countdown panel, the end credits.
-constexpr Checkpoint checkpoints[] = {{"title", 120}, {"main body", 400}, {"countdown", 1300}, {"credits", 1870}};
+constexpr Checkpoint checkpoints[] = {
+    {"title", 120}, {"main body", 400}, {"countdown", 1300}, {"credits", 1870}};
 
 // Every frame for the first three seconds, then one frame in twenty, and the
 // three frames before each checkpoint so the sheets move at their own pace.
@@ -43,7 +47,8 @@ std::vector<long> frame_plan() {
 }
 
 bool is_checkpoint(long k) {
-    return std::any_of(std::begin(checkpoints), std::end(checkpoints), [k](const Checkpoint& c) { return c.frame == k; });
+    return std::any_of(std::begin(checkpoints), std::end(checkpoints),
+                       [k](const Checkpoint& c) { return c.frame == k; });
 }
 
 struct Shot {

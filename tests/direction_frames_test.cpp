@@ -1,8 +1,9 @@
 // The shipped show, played with its own storyboard: a frame from the middle of
 // each section holds more than the clear colour.
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/frame.h"
@@ -19,8 +20,8 @@ struct Section {
 
 // Midpoints of the sections the music and the scene timeline share.
 constexpr Section sections[] = {
-    {"title", 12},    {"lattice", 27},     {"torus", 35},   {"main body", 60}, {"web and trail", 95},
-    {"bridge", 115},  {"countdown", 130},  {"flashes", 150}, {"climax", 170},
+    {"title", 12},   {"lattice", 27},    {"torus", 35},    {"main body", 60}, {"web and trail", 95},
+    {"bridge", 115}, {"countdown", 130}, {"flashes", 150}, {"climax", 170},
 };
 
 }  // namespace

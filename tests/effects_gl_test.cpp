@@ -1,10 +1,12 @@
 // Textured plates and the panel tile on a real context: where they land and
 // which way up the image comes out.
 #include <GL/glew.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "app/demo_state.h"
@@ -21,8 +23,7 @@ namespace {
 struct Rgba {
     uint8_t r, g, b, a;
 };
-constexpr Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
-    white{255, 255, 255, 255};
+constexpr Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
 
 // A 2 x 2 texture, sharp texels: first row `r0` (left, right), second `r1`.
 GLuint make_texture(Rgba r0a, Rgba r0b, Rgba r1a, Rgba r1b) {
@@ -370,7 +371,7 @@ TEST(PlatesGl, PlateAndTileHandBackTheModelViewStack) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.25f, -0.5f, 2.0f);  // a caller's matrix worth keeping
-    glPushMatrix();                     // and one save of the caller's own
+    glPushMatrix();                    // and one save of the caller's own
     MatrixState before = matrix_state();
     GLuint image = make_texture(red, red, green, green);
     draw_plate(static_cast<int>(image), 1.0f, 3.0f);

@@ -1,8 +1,9 @@
 // Sheet bridge and cloud links: start times, growth, segment counts, paths
 // and the two brightness rules with their use of the shared generator.
+#include <cmath>
+
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "app/random.h"

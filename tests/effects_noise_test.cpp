@@ -1,9 +1,9 @@
 // Value noise: lattice hash values, smoothing, the octave sum and its
 // truncation rule.
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "effects/noise.h"
 
@@ -26,8 +26,7 @@ TEST(ValueNoise, SmoothNoiseIsRepeatableAndInRange) {
         EXPECT_LE(smooth_noise(n), 1.0f);
     }
     EXPECT_EQ(smooth_noise(7), first);
-    EXPECT_EQ(smooth_noise(0), static_cast<float>(lattice_noise(-1) * 0.25 +
-                                                  lattice_noise(0) * 0.5 +
+    EXPECT_EQ(smooth_noise(0), static_cast<float>(lattice_noise(-1) * 0.25 + lattice_noise(0) * 0.5 +
                                                   lattice_noise(1) * 0.25));
     // The neighbours of the extreme ints wrap around instead of overflowing.
     EXPECT_EQ(smooth_noise(INT_MIN),

@@ -1,7 +1,8 @@
 // Outline shapes: vertex counts, order and the geometry the flashes rely on.
+#include <cmath>
+
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "effects/shapes.h"
@@ -94,8 +95,8 @@ TEST(OutlineShapes, RectSpansItsSizeOnEitherSide) {
     struct Case {
         float x, y, w, h;
     };
-    for (Case c : {Case{0.1f, 0.2f, 0.3f, 0.4f}, Case{0.5f, 0.5f, -0.2f, -0.1f},
-                   Case{0.5f, 0.5f, 0.2f, -0.1f}}) {
+    for (Case c :
+         {Case{0.1f, 0.2f, 0.3f, 0.4f}, Case{0.5f, 0.5f, -0.2f, -0.1f}, Case{0.5f, 0.5f, 0.2f, -0.1f}}) {
         std::vector<RectCorner> v;
         for_each_rect_corner(c.w, c.h, [&](RectCorner p) { v.push_back(p); });
         ASSERT_EQ(v.size(), 4u);

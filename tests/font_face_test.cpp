@@ -7,14 +7,15 @@
 #include <gtest/gtest.h>
 #include FT_FREETYPE_H
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include <unistd.h>
+
 #include <vector>
 
 #include "scenes/hidden.h"

@@ -2,11 +2,12 @@
 // the countdown panel's digits stay in their cells inside the overlay target
 // (a lit 1 on the right half of its unlit 8), and every credits line's
 // segments stay on its own bar, early and late in the run.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 

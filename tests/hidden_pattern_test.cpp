@@ -1,9 +1,10 @@
 // The hidden part's clock, beat and dot patterns.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -105,7 +106,8 @@ TEST(HiddenBeat, FirstCycleIsOrderedSilentAndEndsInLevelOne) {
     for (int f = 0; f < 60 * 80; ++f) {
         const float dete = advance_hidden_clock(s, static_cast<float>(f / 60.0));
         step_hidden_beat(s, out.file);
-        if (s.pattern_level == 0 && (shown.empty() || shown.back() != s.pattern_type)) shown.push_back(s.pattern_type);
+        if (s.pattern_level == 0 && (shown.empty() || shown.back() != s.pattern_type))
+            shown.push_back(s.pattern_type);
         const int level = s.pattern_level;
         compute_hidden_dots(s, dots);
         scroll_hidden_text(s, dete);

@@ -1,9 +1,10 @@
 // The hidden part's scroller and its text.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -113,5 +114,6 @@ TEST(HiddenText, HasTheScrollersStructure) {
         EXPECT_FALSE(std::islower(u)) << ch;
     }
     // The words have scrolled off before the "@" comes into the window.
-    EXPECT_EQ(text.find_last_not_of(' ', napis_length - 2) < static_cast<size_t>(napis_length - rozmiar), true);
+    EXPECT_EQ(text.find_last_not_of(' ', napis_length - 2) < static_cast<size_t>(napis_length - rozmiar),
+              true);
 }

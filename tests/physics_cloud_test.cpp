@@ -1,7 +1,7 @@
 // The cloud: start positions, drift and wrap, layer windows, trail rules.
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "app/demo_state.h"
 #include "app/random.h"
@@ -39,7 +39,7 @@ TEST(CloudStart, DifferentSeedsGiveDifferentClouds) {
 
 TEST(CloudDrift, EveryPointMovesByTheFrameStepAndWraps) {
     for (Vec3& p : cloud_positions) p = {1, 2, 3};
-    cloud_positions[10] = {-18, 18, 18};        // on the faces: not wrapped
+    cloud_positions[10] = {-18, 18, 18};           // on the faces: not wrapped
     cloud_positions[11] = {-17.95, -17.9, 17.99};  // pushed past the faces
     update_cloud(1.0);
     EXPECT_EQ(cloud_positions[0].x, 1 - 0.06);
@@ -114,8 +114,8 @@ TEST(CloudTrail, FadesQuadraticallyOverOneSecond) {
     EXPECT_EQ(trail_fade(905, 900), 0.25f);
     EXPECT_EQ(trail_fade(910, 900), 0.0f);
     EXPECT_EQ(trail_fade(990, 900), 0.0f);
-    EXPECT_EQ(trail_fade(851, -1), 0.0f);  // before the first jump: already faded
-    EXPECT_EQ(trail_fade(899, 900), 1.0f); // a stamp from the future clamps to 1
+    EXPECT_EQ(trail_fade(851, -1), 0.0f);   // before the first jump: already faded
+    EXPECT_EQ(trail_fade(899, 900), 1.0f);  // a stamp from the future clamps to 1
     float rgba[4];
     trail_colour(1, rgba);
     EXPECT_EQ(rgba[0], 0.8f);

@@ -1,9 +1,9 @@
 // Sheet dynamics: the core, the stretch limit, springs, root placement, the
 // step length, pinned tips, and step_sheet against the plain reference.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "physics/cloth.h"
 #include "physics_oracle.h"
@@ -133,7 +133,8 @@ TEST(SheetNormals, PermutedSegmentDirectionsAndCopiedEdges) {
         EXPECT_EQ(std::memcmp(&sheet_particle(s, 9, j).normal, &sheet_particle(s, 8, j).normal, sizeof n), 0);
     }
     EXPECT_EQ(std::memcmp(&sheet_particle(s, 4, 0).normal, &sheet_particle(s, 4, 1).normal, sizeof(Vec3)), 0);
-    EXPECT_EQ(std::memcmp(&sheet_particle(s, 4, 1001).normal, &sheet_particle(s, 4, 1000).normal, sizeof(Vec3)), 0);
+    EXPECT_EQ(
+        std::memcmp(&sheet_particle(s, 4, 1001).normal, &sheet_particle(s, 4, 1000).normal, sizeof(Vec3)), 0);
     for (int i : {0, 9})
         for (int j : {0, 1001}) EXPECT_NEAR(vec_length(sheet_particle(s, i, j).normal), 1.0, 1e-15);
 }
@@ -223,7 +224,8 @@ TEST_P(SheetStepWidths, FramesWithMovingAnchorsMatchTheReferenceBitForBit) {
         OracleSheet o = oracle_copy(s);
         const int frames = built == &cloth_a ? 300 : 120;
         for (int f = 0; f < frames; f++) {
-            float frame_step = 1.0f + 0.9f * static_cast<float>(std::sin(f * 0.37)) + (f % 17 == 0 ? 2.5f : 0.0f);
+            float frame_step =
+                1.0f + 0.9f * static_cast<float>(std::sin(f * 0.37)) + (f % 17 == 0 ? 2.5f : 0.0f);
             double a = f * 0.05;
             s.anchor_offset = {0.6 * std::sin(a), 0.45 * std::cos(a * 1.3), 0.3 * std::sin(a * 0.7)};
             s.anchor_spin = static_cast<float>(f * 0.031);

@@ -1,18 +1,19 @@
 // draw_sheet and draw_cloud against a real context: the state they leave,
 // the darkening strands, a late segment too far out to have a width.
-#include <gtest/gtest.h>
-
 #include <GL/glew.h>
 
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "app/demo_state.h"
+#include "app/targets.h"
 #include "audio/music.h"
 #include "physics/cloud.h"
 #include "physics/sheet_draw.h"
-#include "app/targets.h"
 #include "support/gl_window.h"
 
 namespace {
@@ -128,7 +129,8 @@ TEST(SheetDrawGl, LateSegmentsTooFarOutKeepTheWidthBeforeThem) {
     // are past 0.2 + 1/3.
     for (int j = 0; j < s.columns; j++)
         for (int i = 0; i < s.rows; i++)
-            sheet_particle(s, i, j).position = vec_normalized(cloth_a.rest_state[j].position) * (0.2 + 0.1 * i);
+            sheet_particle(s, i, j).position =
+                vec_normalized(cloth_a.rest_state[j].position) * (0.2 + 0.1 * i);
     demo_time = 700;
     draw_sheet(s, 0, 0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -1,7 +1,7 @@
 // The sheet drawing's rules: texture choice, fin shading, late strands.
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "physics/sheet_draw.h"
 
@@ -19,12 +19,12 @@ TEST(SheetTexture, EarlyShowUsesFortyAndTheEndShiftsTheFirstEight) {
         EXPECT_EQ(choose_sheet_texture(10, style, 0), 40);
         EXPECT_EQ(choose_sheet_texture(10, style, 1054.9f), 40);
     }
-    EXPECT_EQ(choose_sheet_texture(10, 0, 1055), 7);   // 1055 no longer forces 40
-    EXPECT_EQ(choose_sheet_texture(10, 0, 1472), 7);   // 1472 does not add 40
+    EXPECT_EQ(choose_sheet_texture(10, 0, 1055), 7);  // 1055 no longer forces 40
+    EXPECT_EQ(choose_sheet_texture(10, 0, 1472), 7);  // 1472 does not add 40
     EXPECT_EQ(choose_sheet_texture(10, 0, 1472.1f), 47);
     EXPECT_EQ(choose_sheet_texture(11, 0, 1500), 48);  // 8 is the last shifted
     EXPECT_EQ(choose_sheet_texture(12, 0, 1500), 9);
-    EXPECT_EQ(choose_sheet_texture(1, 0, 1500), 44);   // the fallback 4 shifts too
+    EXPECT_EQ(choose_sheet_texture(1, 0, 1500), 44);  // the fallback 4 shifts too
 }
 
 TEST(SheetFins, GreyFromTheLightAndCoordinatesAcrossTheSheet) {

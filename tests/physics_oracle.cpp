@@ -152,8 +152,8 @@ OracleSheet oracle_copy(const ClothSheet& s) {
     o.particles = s.particles;
     o.rest = s.rest_state;
     for (const Spring& sp : s.springs)
-        o.springs.push_back({(int)(sp.a - s.particles.data()), (int)(sp.b - s.particles.data()),
-                             sp.stiffness, sp.damping, sp.rest_length});
+        o.springs.push_back({(int)(sp.a - s.particles.data()), (int)(sp.b - s.particles.data()), sp.stiffness,
+                             sp.damping, sp.rest_length});
     oracle_take_inputs(o, s);
     return o;
 }
@@ -206,8 +206,10 @@ int oracle_first_difference(const OracleSheet& o, const ClothSheet& s) {
     for (size_t k = 0; k < o.particles.size(); k++) {
         const Particle& a = o.particles[k];
         const Particle& b = s.particles[k];
-        const Vec3* fa[] = {&a.position, &a.velocity, &a.force, &a.normal, &a.saved_position, &a.saved_velocity};
-        const Vec3* fb[] = {&b.position, &b.velocity, &b.force, &b.normal, &b.saved_position, &b.saved_velocity};
+        const Vec3* fa[] = {&a.position, &a.velocity,       &a.force,
+                            &a.normal,   &a.saved_position, &a.saved_velocity};
+        const Vec3* fb[] = {&b.position, &b.velocity,       &b.force,
+                            &b.normal,   &b.saved_position, &b.saved_velocity};
         bool same = a.flags == b.flags && std::memcmp(&a.mass, &b.mass, sizeof a.mass) == 0;
         for (int f = 0; f < 6 && same; f++) same = std::memcmp(fa[f], fb[f], sizeof(Vec3)) == 0;
         if (!same) return (int)k;

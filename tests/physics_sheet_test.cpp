@@ -1,8 +1,8 @@
 // Building the sheets: layout, springs, pins, repeatability, tip pinning.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "app/random.h"
 #include "physics/cloth.h"
@@ -16,10 +16,12 @@ bool same_particle(const Particle& a, const Particle& b) {
 bool same_sheet(const ClothSheet& a, const ClothSheet& b) {
     if (a.particles.size() != b.particles.size() || a.springs.size() != b.springs.size()) return false;
     for (size_t k = 0; k < a.particles.size(); k++)
-        if (!same_particle(a.particles[k], b.particles[k]) || !same_particle(a.rest_state[k], b.rest_state[k]))
+        if (!same_particle(a.particles[k], b.particles[k]) ||
+            !same_particle(a.rest_state[k], b.rest_state[k]))
             return false;
     for (size_t k = 0; k < a.springs.size(); k++)
-        if (std::memcmp(&a.springs[k].rest_length, &b.springs[k].rest_length, sizeof(float)) != 0) return false;
+        if (std::memcmp(&a.springs[k].rest_length, &b.springs[k].rest_length, sizeof(float)) != 0)
+            return false;
     return true;
 }
 

@@ -1,9 +1,10 @@
 // Slow frames: a frame's sheet motion split into steps the integrator
 // survives, while frames at ordinary rates keep their one step bit for bit.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
+
 #include <limits>
 
 #include "physics/cloth.h"
@@ -47,7 +48,8 @@ TEST(SheetSubsteps, OrdinaryFramesAreOneStepOfTheUsualLength) {
 
 TEST(SheetSubsteps, SlowFramesSplitIntoTheFewestEqualStepsWithinTheBound) {
     const float bound_dt = sheet_step_length(sheet_step_bound);
-    for (float f : {std::nextafter(sheet_step_bound, 3.0f), 2.5f, 4.0f, 4.0001f, 6.0f, 7.5f, 13.3f, 31.9f, 32.0f}) {
+    for (float f :
+         {std::nextafter(sheet_step_bound, 3.0f), 2.5f, 4.0f, 4.0001f, 6.0f, 7.5f, 13.3f, 31.9f, 32.0f}) {
         SheetSubsteps s = split_sheet_step(f);
         SCOPED_TRACE(f);
         EXPECT_EQ(s.count, static_cast<int>(std::ceil(f / sheet_step_bound)));

@@ -17,8 +17,9 @@ struct Palette {
 };
 const Palette green{rgb_of(0.24, 0.34, 0.14), rgb_of(0.34, 0.54, 0.24), rgb_of(0.4, 0.5, 0.3),
                     rgb_of(0.4, 1.0, 0.4)};
-const Palette magenta{rgb_of(120 / 255.0, 35 / 255.0, 109 / 255.0), rgb_of(150 / 255.0, 35 / 255.0, 109 / 255.0),
-                      rgb_of(0.4, 0.5, 0.3), rgb_of(220 / 255.0, 135 / 255.0, 209 / 255.0)};
+const Palette magenta{rgb_of(120 / 255.0, 35 / 255.0, 109 / 255.0),
+                      rgb_of(150 / 255.0, 35 / 255.0, 109 / 255.0), rgb_of(0.4, 0.5, 0.3),
+                      rgb_of(220 / 255.0, 135 / 255.0, 209 / 255.0)};
 
 long frame_now = 0;
 
@@ -54,7 +55,7 @@ void expect_panel_in(const Picture& panel, const Palette& on, const Palette& off
 }
 
 class Countdown : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_show(fps); }
 };
 
@@ -103,7 +104,8 @@ TEST_F(Countdown, ClosingSequenceTileShowsThePanelInThePicture) {
     dump_picture(after, "countdown-tile");
     // The tile draws unlit: the panel's own magenta fills it at full strength
     // (its lit text shares the clear colour, so only the panel body is counted).
-    EXPECT_GT(count_near(after, tile, rgb_of(150 / 255.0, 35 / 255.0, 109 / 255.0), 24), count_pixels(after, tile) / 3);
+    EXPECT_GT(count_near(after, tile, rgb_of(150 / 255.0, 35 / 255.0, 109 / 255.0), 24),
+              count_pixels(after, tile) / 3);
     long red = 0, green_sum = 0;
     channel_sums(after, tile, red, green_sum);
     EXPECT_GT(red, green_sum);

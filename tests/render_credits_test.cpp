@@ -1,11 +1,11 @@
 // The end of the main show through the show's own frame loop: the credits
 // appear once demo_time passes 1799 and, once the finale music plays, scroll
 // with it, every bar at its row and the picture plate passing by.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "audio/music.h"
 #include "driver.h"
@@ -56,7 +56,7 @@ Region plate_of(float offset) {
 }
 
 class Credits : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_show(fps); }
 };
 

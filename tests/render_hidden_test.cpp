@@ -3,10 +3,11 @@
 // alone (red background, dark panel, bands; no credits), plays the hidden
 // music with the other streams stopped, and from the second pattern cycle on
 // writes one line per random pattern to standard output.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ std::vector<PatternLine> parse_pattern_lines(const std::string& out) {
 }
 
 class Hidden : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_show(fps); }
 };
 
@@ -113,7 +114,8 @@ TEST_F(Hidden, CodeTypedAtTheFinaleSwitchesToTheHiddenPart) {
     dump_picture(scene, "hidden-scene");
     dump_picture(picture, "hidden-picture");
     // Red above the panel, the dark panel, the text band and the bottom band.
-    constexpr Region top{0, 0.87, 1, 1}, middle{0, 0.41, 1, 0.85}, band{0, 0.31, 1, 0.37}, bottom{0, 0, 1, 0.29};
+    constexpr Region top{0, 0.87, 1, 1}, middle{0, 0.41, 1, 0.85}, band{0, 0.31, 1, 0.37},
+        bottom{0, 0, 1, 0.29};
     EXPECT_GT(count_near(scene, top, background), count_pixels(scene, top) * 9 / 10);
     EXPECT_GT(count_near(scene, middle, panel), count_pixels(scene, middle) * 9 / 10);
     // Before the first beat the pattern is a single dot.
@@ -147,7 +149,8 @@ TEST_F(Hidden, PatternLinesFollowTheFirstFullCycle) {
         double before = stream_seconds(hidden_stream);
         testing::internal::CaptureStdout();
         long next = frame_now + 5;
-        run_to(next, next == hidden_from + 5 * 20 || next == hidden_from + 5 * 22 || next == hidden_from + 5 * 44);
+        run_to(next,
+               next == hidden_from + 5 * 20 || next == hidden_from + 5 * 22 || next == hidden_from + 5 * 44);
         std::string printed = testing::internal::GetCapturedStdout();
         if (!printed.empty() && first_line_frame < 0) {
             first_line_frame = frame_now;

@@ -26,7 +26,8 @@ Span span_of(const Picture& p, const Region& r) {
 }
 
 bool close_to(Rgb a, Rgb b, int tolerance) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
 }
 
 template <typename Test>
@@ -98,7 +99,8 @@ int count_away(const Picture& p, const Region& region, Rgb colour, int tolerance
 }
 
 int count_changed(const Picture& a, const Picture& b, const Region& region, int tolerance) {
-    return count_where(a, region, [&](int x, int row) { return !close_to(a.at(x, row), b.at(x, row), tolerance); });
+    return count_where(a, region,
+                       [&](int x, int row) { return !close_to(a.at(x, row), b.at(x, row), tolerance); });
 }
 
 void dump_picture(const Picture& p, const std::string& name) {

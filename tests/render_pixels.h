@@ -33,8 +33,8 @@ constexpr Region whole_picture{0, 0, 1, 1};
 // one) at `fps` frames per music second.
 void start_show(double fps, unsigned seed = 1);
 
-Picture read_picture();       // the composed 1280 x 720 picture
-Picture read_scene_target();  // the 1600 x 900 scene target
+Picture read_picture();         // the composed 1280 x 720 picture
+Picture read_scene_target();    // the 1600 x 900 scene target
 Picture read_overlay_target();  // the 238 x 80 countdown panel
 
 // Pixels of `region` (clipped to the picture) within `tolerance` of `colour`

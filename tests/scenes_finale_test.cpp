@@ -1,8 +1,9 @@
 // The finale through the frame driver: the switch strictly after T 1810, the
 // frozen clock after it, and the first unlock step for those who stay.
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/demo_state.h"

@@ -4,9 +4,10 @@
 // music at k / 10 s and its update sets T = k; the timeline of the next frame
 // sees that T. Running a frame twice at the same k shows the timeline exactly
 // T = k. The tests share one show and must run in the order written.
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,7 @@ int marked_everywhere(bool (*marked)(Rgb)) { return count_marked(0, 0, 1600, 900
 int marked_in_middle() { return count_marked(650, 300, 950, 600, off_background); }
 
 class ShowPicture : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         DriverOptions options;
         const char* source = std::getenv("TANGLE_SOURCE_DIR");

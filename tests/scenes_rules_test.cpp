@@ -1,7 +1,8 @@
 // Timing rules of the main show: flash clocks, burst, glow pulse, plates, anchors.
+#include <cmath>
+
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "app/demo_state.h"
@@ -174,9 +175,12 @@ TEST(GlowSphere, FlashesEveryThirtyOneFramesBetween840And880Only) {
         float rgba[4];
         glow_colour(f, rgba);
         bool lit = rgba[0] > 0.0f;
-        if (time <= 840.0f) lit_before += lit;
-        else if (time < 880.0f) lit_inside += lit;
-        else if (time > 885.0f) lit_after += lit;  // the last pulse has faded
+        if (time <= 840.0f)
+            lit_before += lit;
+        else if (time < 880.0f)
+            lit_inside += lit;
+        else if (time > 885.0f)
+            lit_after += lit;  // the last pulse has faded
         if (time > 840.0f && time < 880.0f && glow.counter == 0) restarts.push_back(frame);
         time += frame_tenths;
     }
@@ -229,9 +233,8 @@ TEST(ShowMoments, FinaleSphereAndPlateWindowsAreStrict) {
 }
 
 TEST(AutoAnchors, SixCurvesOfTimeOverTwenty) {
-    const float expected[6][4] = {{0, 1, 0.2f, 1.2f},   {22, 1, 0.3f, 1.4f},
-                                  {62, 1, 0.4f, 1.6f},  {12, 1, 0.25f, 1.3f},
-                                  {32, 1, 0.35f, 1.45f}, {42, 1, 0.45f, 1.1f}};
+    const float expected[6][4] = {{0, 1, 0.2f, 1.2f},   {22, 1, 0.3f, 1.4f},   {62, 1, 0.4f, 1.6f},
+                                  {12, 1, 0.25f, 1.3f}, {32, 1, 0.35f, 1.45f}, {42, 1, 0.45f, 1.1f}};
     for (int k = 0; k < 6; ++k) {
         EXPECT_EQ(anchor_noise[k].offset, expected[k][0]) << k;
         EXPECT_EQ(anchor_noise[k].amplitude, expected[k][1]) << k;

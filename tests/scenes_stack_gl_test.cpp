@@ -1,7 +1,6 @@
 // The driver's model-view stack, once limited, holds exactly 32 entries.
-#include <gtest/gtest.h>
-
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 
 #include "scenes/matrix_stack.h"
 #include "support/gl_window.h"

@@ -89,8 +89,8 @@ TEST(StackSteadyState, FrameStartingWithThirtyOneEntriesKeepsTheScaleForTheFirst
     shape.pulse_e_draws = false;  // its nested saves would cost one more entry
     replay_main_frame(stack, shape, marks);
     EXPECT_TRUE(has(marks.at[item_pulse_d], mark_global_scale));
-    for (FrameItem item : {item_pulse_b, item_pulse_a, item_pulse_c, item_flare_a, item_flare_b,
-                           item_cloud}) {
+    for (FrameItem item :
+         {item_pulse_b, item_pulse_a, item_pulse_c, item_flare_a, item_flare_b, item_cloud}) {
         EXPECT_TRUE(marks.drawn[item]);
         EXPECT_FALSE(has(marks.at[item], mark_global_scale)) << item;
         EXPECT_TRUE(has(marks.at[item], mark_camera)) << item;

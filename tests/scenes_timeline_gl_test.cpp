@@ -1,9 +1,8 @@
 // The timeline on the driver: its saves and restores, with those of the
 // routines it calls, leave the model-view stack where the stack model says.
-#include <gtest/gtest.h>
-
 #include <GL/glew.h>
 #include <GL/glu.h>
+#include <gtest/gtest.h>
 
 #include "app/demo_state.h"
 #include "app/frame.h"

@@ -1,11 +1,13 @@
 // The storyboard checker on crafted files: findings, line numbers, verdicts.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include <gtest/gtest.h>
+
 #include <string>
+
+#include <sys/stat.h>
 
 #include "../tools/storyboard/check.h"
 #include "sync_files.h"
@@ -63,8 +65,9 @@ TEST(StoryboardChecker, CleanFileFiresAsWritten) {
 TEST(StoryboardChecker, MalformedLineLosesEverythingBehindIt) {
     const Verdict v = check_text("0.5 A\nhello there\n1 B\n\n2 C\n");
     EXPECT_EQ(v.status, 1);
-    EXPECT_TRUE(has(v.out, "keys.dat:2: can't read a record from \"hello there\": the show stops reading "
-                           "here; 2 later records are lost (lines 3-5)"))
+    EXPECT_TRUE(has(v.out,
+                    "keys.dat:2: can't read a record from \"hello there\": the show stops reading "
+                    "here; 2 later records are lost (lines 3-5)"))
         << v.out;
     EXPECT_TRUE(has(v.out, "4 records, 1 fire as written, 3 lost or misread")) << v.out;
 }
@@ -72,7 +75,8 @@ TEST(StoryboardChecker, MalformedLineLosesEverythingBehindIt) {
 TEST(StoryboardChecker, EndMarkerHidesLaterRecords) {
     const Verdict v = check_text("1 A\n-1 x\n0.5 B\n3 C\n");
     EXPECT_EQ(v.status, 1);
-    EXPECT_TRUE(has(v.out, ":2: time -1 ends the storyboard: 2 later records never fire (lines 3-4)")) << v.out;
+    EXPECT_TRUE(has(v.out, ":2: time -1 ends the storyboard: 2 later records never fire (lines 3-4)"))
+        << v.out;
     EXPECT_TRUE(has(v.out, "4 records, 2 fire as written, 2 lost")) << v.out;
 }
 
@@ -83,7 +87,8 @@ TEST(StoryboardChecker, RecordsThatNeverFire) {
     EXPECT_TRUE(has(v.out, ":3: key \"{\" is outside the command keys")) << v.out;
     EXPECT_TRUE(has(v.out, ":4: key \"/\" has no command")) << v.out;
     EXPECT_TRUE(has(v.out, ":5: time nan is never reached")) << v.out;
-    EXPECT_TRUE(has(v.out, ":6: Escape ends the show at 4.000 s: 1 record after it never fires (line 7)")) << v.out;
+    EXPECT_TRUE(has(v.out, ":6: Escape ends the show at 4.000 s: 1 record after it never fires (line 7)"))
+        << v.out;
     EXPECT_TRUE(has(v.out, ":8: 6.000 s has no key before the end of the file")) << v.out;
     EXPECT_TRUE(has(v.out, "8 records, 2 fire as written, 6 lost or misread")) << v.out;
 }
@@ -100,7 +105,8 @@ TEST(StoryboardChecker, ShiftedAndRunTogetherRecordsAreMisread) {
     // A comma for a decimal point: key "," and the rest as another record.
     v = check_text("1,5 A\n");
     EXPECT_EQ(v.status, 1);
-    EXPECT_TRUE(has(v.out, ":1: the show reads 1.000 s with key \",\" and takes the rest of the line, \"5 A\""))
+    EXPECT_TRUE(
+        has(v.out, ":1: the show reads 1.000 s with key \",\" and takes the rest of the line, \"5 A\""))
         << v.out;
 
     // Two keys run together: the second is a malformed record of its own.
@@ -108,8 +114,9 @@ TEST(StoryboardChecker, ShiftedAndRunTogetherRecordsAreMisread) {
     EXPECT_EQ(v.status, 1);
     EXPECT_TRUE(has(v.out, ":1: the show reads 1.000 s with key \"A\" and takes the rest of the line, \"B\""))
         << v.out;
-    EXPECT_TRUE(has(v.out, ":1: can't read a record from \"B\": the show stops reading here; 1 later record is "
-                           "lost (line 2)"))
+    EXPECT_TRUE(has(v.out,
+                    ":1: can't read a record from \"B\": the show stops reading here; 1 later record is "
+                    "lost (line 2)"))
         << v.out;
 
     // "7E" reads as a number with a dangling exponent, then takes the next line's "8".

@@ -1,9 +1,10 @@
 // The command keys: every row of the table against the whole demo state.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -16,19 +17,25 @@
 namespace {
 
 // Everything a command may write, in one comparable record.
-#define STATE_FIELDS(X)                                                                            \
-    X(float, field_of_view) X(float, spin_x) X(float, spin_y) X(float, spin_z)                     \
-    X(int, depth_test_on) X(int, cloth_draw_flag) X(int, cloth_b_style) X(int, cloth_texture)      \
-    X(int, cloth_a_auto_offset) X(int, cloth_b_auto_offset) X(int, shade_switch)                   \
-    X(int, sphere_hidden) X(int, lattice_switch) X(float, pulse_a_time) X(float, pulse_a_size)     \
-    X(float, pulse_b_time) X(float, pulse_b_size) X(float, pulse_c_time) X(float, pulse_c_size)    \
-    X(float, pulse_d_time) X(float, pulse_d_size) X(float, pulse_e_time) X(float, flare_a_time)    \
-    X(float, flare_a_value) X(float, flare_b_time) X(float, flare_b_value) X(float, burst_time)    \
-    X(int, burst_seed) X(int, burst_count) X(int, trail_index) X(float, trail_time)                \
-    X(int, sequence_mode) X(float, sequence_start) X(float, sequence_mark)                         \
-    X(int, sequence_stage1) X(int, sequence_stage2) X(int, sequence_stage3)                        \
-    X(int, unlock_flag_1) X(int, unlock_flag_2) X(int, unlock_flag_3) X(int, unlock_flag_4)        \
-    X(int, unlock_flag_5) X(int, hidden_part_on)
+// clang-format off
+#define STATE_FIELDS(X)                                                                                     \
+    X(float, field_of_view)                                                                                 \
+    X(float, spin_x)                                                                                        \
+    X(float, spin_y)                                                                                        \
+    X(float, spin_z)                                                                                        \
+    X(int, depth_test_on) X(int, cloth_draw_flag) X(int, cloth_b_style) X(int, cloth_texture)               \
+        X(int, cloth_a_auto_offset) X(int, cloth_b_auto_offset) X(int, shade_switch) X(int, sphere_hidden)  \
+            X(int, lattice_switch) X(float, pulse_a_time) X(float, pulse_a_size) X(float, pulse_b_time)     \
+                X(float, pulse_b_size) X(float, pulse_c_time) X(float, pulse_c_size) X(float, pulse_d_time) \
+                    X(float, pulse_d_size) X(float, pulse_e_time) X(float, flare_a_time)                    \
+                        X(float, flare_a_value) X(float, flare_b_time) X(float, flare_b_value)              \
+                            X(float, burst_time) X(int, burst_seed) X(int, burst_count) X(int, trail_index) \
+                                X(float, trail_time) X(int, sequence_mode) X(float, sequence_start)         \
+                                    X(float, sequence_mark) X(int, sequence_stage1) X(int, sequence_stage2) \
+                                        X(int, sequence_stage3) X(int, unlock_flag_1) X(int, unlock_flag_2) \
+                                            X(int, unlock_flag_3) X(int, unlock_flag_4)                     \
+                                                X(int, unlock_flag_5) X(int, hidden_part_on)
+// clang-format on
 
 struct State {
 #define DECLARE(type, name) type name;
@@ -69,7 +76,8 @@ State capture() {
 std::string differences(const State& a, const State& b) {
     std::string out;
     auto note = [&](const char* name, double x, double y) {
-        if (!(x == y)) out += std::string(name) + ": " + std::to_string(x) + " vs " + std::to_string(y) + "\n";
+        if (!(x == y))
+            out += std::string(name) + ": " + std::to_string(x) + " vs " + std::to_string(y) + "\n";
     };
 #define COMPARE(type, name) note(#name, a.name, b.name);
     STATE_FIELDS(COMPARE)
@@ -97,7 +105,7 @@ std::vector<int32_t> pin_flags(const std::vector<Particle>& particles) {
 void press(char key) { run_command(static_cast<unsigned char>(key) - 27); }
 
 class Commands : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         reset_demo_state();
         for (ClothSheet* s : {&cloth_a, &cloth_b}) {
@@ -171,9 +179,7 @@ const std::vector<Row>& table_rows() {
          }},
         {']', [](State& s) { s.a_offset.x = 0.02, s.b_offset.x = 0.015, s.b_spin = 0.15f; }},
         {'d',
-         [](State& s) {
-             s.burst_count = 1, s.burst_seed = first_random(), s.burst_time = now, s.draws = 1;
-         }},
+         [](State& s) { s.burst_count = 1, s.burst_seed = first_random(), s.burst_time = now, s.draws = 1; }},
         {'e',
          [](State& s) {
              s.flare_b_time = now, s.flare_b_value = static_cast<float>(first_random() / 32767.0);
@@ -181,9 +187,7 @@ const std::vector<Row>& table_rows() {
          }},
         {'f', [](State& s) { s.a_spin = 0.015f, s.a_offset.x = 0.02, s.b_spin = 0.15f; }},
         {'h',
-         [](State& s) {
-             s.b_tilt = -0.01f, s.b_spin = -0.02f, s.pulse_e_time = now, s.field_of_view = 55;
-         }},
+         [](State& s) { s.b_tilt = -0.01f, s.b_spin = -0.02f, s.pulse_e_time = now, s.field_of_view = 55; }},
         {'n', [](State& s) { s.a_spin = 0.02f, s.a_tilt = 0.04f, s.b_spin = 0.02f, s.b_tilt = 0.02f; }},
         {'p', [](State& s) { s.cloth_draw_flag = 1; }},
         {'r',
@@ -311,7 +315,8 @@ TEST_F(Commands, PinningTheLastRowOfTheFirstSheet) {
     for (size_t i = 0; i < cloth_a.particles.size(); ++i) {
         const int32_t want = i >= tips ? (loose[i] | particle_pin_bit) : loose[i];
         ASSERT_EQ(cloth_a.particles[i].flags, want) << i;
-        ASSERT_EQ(cloth_a.rest_state[i].flags, i >= tips ? (loose_rest[i] | particle_pin_bit) : loose_rest[i]);
+        ASSERT_EQ(cloth_a.rest_state[i].flags,
+                  i >= tips ? (loose_rest[i] | particle_pin_bit) : loose_rest[i]);
     }
     EXPECT_EQ(pin_flags(cloth_b.particles), other);
     press('x');
@@ -332,10 +337,14 @@ UnlockKeys find_unlock_keys() {
         if (!key_has_command(key) || table_keys.find(static_cast<char>(key)) != std::string::npos) continue;
         reset_demo_state();
         run_command(key - 27);
-        if (cloth_texture == 2) keys.step[4] = key;
-        else if (cloth_b_style == 0) keys.step[5] = key;
-        else if (pulse_b_size == 0.2f) keys.step[3] = key;
-        else keys.step[2] = key;
+        if (cloth_texture == 2)
+            keys.step[4] = key;
+        else if (cloth_b_style == 0)
+            keys.step[5] = key;
+        else if (pulse_b_size == 0.2f)
+            keys.step[3] = key;
+        else
+            keys.step[2] = key;
     }
     return keys;
 }

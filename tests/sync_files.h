@@ -1,13 +1,13 @@
 // sync_files.h: scratch files for the storyboard tests.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <unistd.h>
 
 // A fresh directory under the system's temporary folder, made once per run.
 inline const std::string& scratch_dir() {

@@ -1,9 +1,10 @@
 // Storyboard loading, replay and recording.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include <gtest/gtest.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -187,8 +188,10 @@ std::string random_storyboard(std::mt19937& rng) {
     for (int i = 0; i < records; ++i) {
         const int kind = pick(rng);
         double time = std::uniform_int_distribution<int>(-20, 400)(rng) / 4.0;  // ties are common
-        if (kind < 2) time = -1;
-        else if (kind < 5) time = -2;
+        if (kind < 2)
+            time = -1;
+        else if (kind < 5)
+            time = -2;
         int key = std::uniform_int_distribution<int>(27, 122)(rng);
         if (pick(rng) < 8) key = std::uniform_int_distribution<int>(33, 255)(rng);
         if (key == ' ' || (key >= '\t' && key <= '\r')) key = 'A';
@@ -212,8 +215,10 @@ std::vector<float> random_frames(std::mt19937& rng) {
     const int count = std::uniform_int_distribution<int>(1, 25)(rng);
     for (int i = 0; i < count; ++i) {
         const int kind = std::uniform_int_distribution<int>(0, 19)(rng);
-        if (kind == 0) frames.push_back(2e9f);  // reaches the empty fill
-        else if (kind == 1) frames.push_back(t - 30.0f);  // a clock going back
+        if (kind == 0)
+            frames.push_back(2e9f);  // reaches the empty fill
+        else if (kind == 1)
+            frames.push_back(t - 30.0f);  // a clock going back
         else {
             t += std::uniform_int_distribution<int>(0, 120)(rng) / 8.0f;
             frames.push_back(t);

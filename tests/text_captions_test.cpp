@@ -1,14 +1,14 @@
 // The pure rules of the captions: countdown caption texts, the storyboard
 // ticker's slot, the tile grid's counters and the animated panel's stages.
-#include "app/demo_state.h"
-#include "scenes/captions.h"
-#include "sync/storyboard.h"
-#include "text/font.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "app/demo_state.h"
+#include "scenes/captions.h"
+#include "sync/storyboard.h"
+#include "text/font.h"
 
 namespace {
 

@@ -1,6 +1,14 @@
 // The countdown panel and the end credits drawn for real: the panel's pass
 // renders into the overlay target in the palette of the time, and the credits
 // put their bars and picture where the layout says.
+#include <GL/glew.h>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
 #include "app/frame.h"
 #include "app/targets.h"
 #include "audio/music.h"
@@ -9,13 +17,6 @@
 #include "support/test_font.h"
 #include "text/credits.h"
 #include "text/font.h"
-
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
-
 
 namespace {
 
@@ -45,8 +46,7 @@ std::vector<Rgb8> read_pixels(GLuint fbo, int w, int h) {
 }
 
 bool near(Rgb8 p, float r, float g, float b) {
-    return std::abs(p.r - r * 255) <= 3 && std::abs(p.g - g * 255) <= 3 &&
-           std::abs(p.b - b * 255) <= 3;
+    return std::abs(p.r - r * 255) <= 3 && std::abs(p.g - g * 255) <= 3 && std::abs(p.b - b * 255) <= 3;
 }
 
 int count_near(const std::vector<Rgb8>& pixels, float r, float g, float b) {
@@ -56,7 +56,7 @@ int count_near(const std::vector<Rgb8>& pixels, float r, float g, float b) {
 }
 
 class TextDrawTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         open_test_window();
         build_test_font("tangle-text-draw");

@@ -1,15 +1,14 @@
 // The glyph font built from a real seven-segment TrueType file and drawn
 // into an offscreen 1280 x 720 buffer: line splitting, the "1" shift, the
 // caller's modelview, and the state that print hands back.
-#include "support/gl_window.h"
-#include "support/test_font.h"
-#include "text/font.h"
-
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "support/gl_window.h"
+#include "support/test_font.h"
+#include "text/font.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ struct Box {
 };
 
 class GlyphFontTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         open_test_window();
         build_test_font("tangle-text-font");
@@ -33,8 +32,7 @@ protected:
         glBindRenderbuffer(GL_RENDERBUFFER, colour);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER),
-                  static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+        ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     }
 
     void SetUp() override {
@@ -120,7 +118,9 @@ TEST_F(GlyphFontTest, TextBeginningWithOneMovesRight26Pixels) {
     // Code 128 draws nothing and keeps the pen, so the second text draws the
     // same "1" without beginning with one.
     Box shifted = printed_box(200, 300, "1");
-    Box plain = printed_box(226, 300, "\x80" "1");
+    Box plain = printed_box(226, 300,
+                            "\x80"
+                            "1");
     ASSERT_FALSE(shifted.empty());
     EXPECT_EQ(shifted.left, plain.left);
     EXPECT_EQ(shifted.right, plain.right);

@@ -1,19 +1,22 @@
 // The pure rules of the text code: countdown digits and palette, the unlit
 // companion, the credits' clock, band and layout, format_text, the print
 // rules, and the font builder's failure message.
-#include "text/credits.h"
-#include "text/font.h"
-#include "text/overlays.h"
-
-#include <gtest/gtest.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include <gtest/gtest.h>
+
 #include <string>
-#include <vector>
+
 #include <unistd.h>
+
+#include <vector>
+
+#include "text/credits.h"
+#include "text/font.h"
+#include "text/overlays.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ std::string shown(const CountdownDigits& d) {
 }  // namespace
 
 TEST(Countdown, DigitsAcrossTheShow) {
-    EXPECT_EQ(shown(countdown_digits(45)), "02:57:4");    // demo_time 0
+    EXPECT_EQ(shown(countdown_digits(45)), "02:57:4");  // demo_time 0
     EXPECT_EQ(shown(countdown_digits(1818)), "00:00:1");
     EXPECT_EQ(shown(countdown_digits(1818.5f)), "00:00:0");
     EXPECT_EQ(shown(countdown_digits(1819)), "00:00:0");
@@ -169,7 +172,7 @@ static Expected expected_line(int i) {
     if (in(24, 29)) return {(i == 25 || i == 29) ? 'b' : 't', 37};
     if (in(30, 41)) {
         const char* k = "ttbtbtbttbsb";
-        return {k[i - 30] , (i == 39 || i == 41) ? 37 : 36};
+        return {k[i - 30], (i == 39 || i == 41) ? 37 : 36};
     }
     if (in(42, 57)) {
         const char* k = "ttbtbtbtbtbtbsts";
@@ -179,13 +182,12 @@ static Expected expected_line(int i) {
     if (in(58, 85)) return {(in(58, 59) || i == 65 || i == 84) ? 'b' : 't', i == 84 ? 37 : 42};
     if (in(86, 140)) {
         int w = i == 94 ? 40 : i == 113 ? 13 : i == 128 ? 30 : in(139, 140) ? 44 : 37;
-        bool text = i == 94 || in(99, 111) || i == 113 || in(114, 125) || i == 128 ||
-                    in(129, 137);
+        bool text = i == 94 || in(99, 111) || i == 113 || in(114, 125) || i == 128 || in(129, 137);
         return {text ? 't' : 'b', w};
     }
     if (in(141, 204)) {
-        bool text = in(141, 143) || in(147, 149) || i == 151 || i == 157 || i == 166 ||
-                    in(170, 171) || in(175, 188) || in(191, 204);
+        bool text = in(141, 143) || in(147, 149) || i == 151 || i == 157 || i == 166 || in(170, 171) ||
+                    in(175, 188) || in(191, 204);
         return {text ? 't' : 'b', 36};
     }
     const int texts[] = {216, 234, 245, 246, 259, 271, 272, 273, 280, 290, 294,
@@ -212,10 +214,18 @@ TEST(CreditsLines, FollowTheLayoutLineByLine) {
         EXPECT_EQ(line.find('%'), std::string::npos);
         bool blank = !line.empty() && line.find_first_not_of(' ') == std::string::npos;
         switch (e.kind) {
-            case 'e': EXPECT_TRUE(line.empty()); break;
-            case 'b': EXPECT_TRUE(blank); break;
-            case 'x': EXPECT_EQ(line, "XD"); break;
-            case 's': EXPECT_EQ(line, separator); break;
+            case 'e':
+                EXPECT_TRUE(line.empty());
+                break;
+            case 'b':
+                EXPECT_TRUE(blank);
+                break;
+            case 'x':
+                EXPECT_EQ(line, "XD");
+                break;
+            case 's':
+                EXPECT_EQ(line, separator);
+                break;
             case 't': {
                 ASSERT_FALSE(line.empty());
                 EXPECT_FALSE(blank);

@@ -56,7 +56,8 @@ void create_compose_target() {
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
     glGenTextures(1, &compose_colour);
     glBindTexture(GL_TEXTURE_2D, compose_colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, compose_width, compose_height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, compose_width, compose_height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -122,10 +123,10 @@ void present_frame() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
 
-    for (GLenum cap : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_CULL_FACE,
-                       GL_COLOR_LOGIC_OP, GL_POLYGON_STIPPLE, GL_TEXTURE_1D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP,
-                       GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
-                       GL_SAMPLE_ALPHA_TO_COVERAGE})
+    for (GLenum cap : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG,
+                       GL_CULL_FACE, GL_COLOR_LOGIC_OP, GL_POLYGON_STIPPLE, GL_TEXTURE_1D, GL_TEXTURE_3D,
+                       GL_TEXTURE_CUBE_MAP, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                       GL_TEXTURE_GEN_Q, GL_SAMPLE_ALPHA_TO_COVERAGE})
         glDisable(cap);
     for (int plane = 0; plane < 6; plane++) glDisable(GL_CLIP_PLANE0 + plane);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

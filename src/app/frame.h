@@ -5,9 +5,9 @@
 // every other subsystem; all of it runs on the main thread.
 #pragma once
 
-extern float music_seconds_now;   // main stream seconds read at the start of this frame
-extern float music_seconds_prev;  // the same, previous frame
-extern float frame_step;          // 1.0 per 0.0333 s of music since the previous frame
+extern float music_seconds_now;          // main stream seconds read at the start of this frame
+extern float music_seconds_prev;         // the same, previous frame
+extern float frame_step;                 // 1.0 per 0.0333 s of music since the previous frame
 extern int window_width, window_height;  // the composed picture's size: 1280 x 720
 
 // frame_step from two consecutive positions: the float quotient by 0.0333f,

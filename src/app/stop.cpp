@@ -8,12 +8,13 @@
 // GLUT's timer and sync/commands.h (the escape command's exit).
 #include "app/stop.h"
 
+#include <GL/glew.h>
 #include <GL/freeglut.h>
-
-#include <unistd.h>
 
 #include <csignal>
 #include <initializer_list>
+
+#include <unistd.h>
 
 #include "sync/commands.h"
 

@@ -6,6 +6,7 @@
 // uploaded with a full mipmap chain. Depends on GLEW, GLU, SDL_image.
 #include "app/targets.h"
 
+#include <GL/glew.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
@@ -168,8 +169,8 @@ void use_window_perspective() {
 void load_show_perspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height), 0.0001,
-                   1000);
+    gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height),
+                   0.0001, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

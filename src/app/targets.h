@@ -10,7 +10,7 @@ extern GLint textures[100];                                // slots 1..49 hold t
 
 void create_overlay_target();
 void create_scene_target();
-void load_textures();                // slots 1..49 from gfx/, in slot order
+void load_textures();                  // slots 1..49 from gfx/, in slot order
 GLint load_texture(const char* path);  // 0 (and a message on stderr) when unreadable
 void draw_scene_target();
 void use_window_perspective();

@@ -21,13 +21,11 @@ StreamHandle hidden_stream = 0;
 float demo_time = 0;
 double demo_time_d = 0;
 
-double stream_seconds(StreamHandle stream)
-{
+double stream_seconds(StreamHandle stream) {
     return music_bytes_to_seconds(stream, music_position_bytes(stream));
 }
 
-void music_setup()
-{
+void music_setup() {
     if (music_init()) {
         music_start();
         music_free(main_stream);
@@ -40,22 +38,19 @@ void music_setup()
     music_play(main_stream);
 }
 
-void music_switch_to(StreamHandle stream)
-{
+void music_switch_to(StreamHandle stream) {
     music_stop_all();
     music_start();
     music_play(stream);
 }
 
-void update_demo_clock()
-{
+void update_demo_clock() {
     float s = static_cast<float>(stream_seconds(main_stream));
     demo_time = static_cast<float>(static_cast<double>(s) * 10.0);
     demo_time_d = demo_time;
 }
 
-void advance_derived_clock(DerivedClock& clock, double position)
-{
+void advance_derived_clock(DerivedClock& clock, double position) {
     double d = position - clock.previous;
     clock.previous = position;
     if (d > 0) clock.value += 0.75 * d;

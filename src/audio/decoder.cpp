@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
 #include <mpg123.h>
 #include <syn123.h>
 #include <unistd.h>
@@ -18,14 +19,12 @@ namespace {
 constexpr size_t chunk_frames = 2048;  // file frames decoded per read
 constexpr int empty_read_limit = 64;   // reads that yield nothing before we call it the end
 
-bool setup_resampler(Decoder& d)
-{
+bool setup_resampler(Decoder& d) {
     return syn123_setup_resample(d.resampler, d.rate, mix_rate, d.channels, 0, 0) == SYN123_OK;
 }
 
 // Makes the decoded frames of `got` file frames pending; false if nothing came out.
-bool hand_out(Decoder& d, size_t got)
-{
+bool hand_out(Decoder& d, size_t got) {
     if (!d.resampler) {
         d.pending = d.source.data();
         d.pending_frames = got;
@@ -38,8 +37,7 @@ bool hand_out(Decoder& d, size_t got)
 
 // Decodes the next chunk; at the end of the file either wraps (looping) or
 // ends the stream. False once nothing more will come.
-bool refill(Decoder& d)
-{
+bool refill(Decoder& d) {
     int empty_reads = 0;
     bool just_wrapped = false;
     while (!d.ended) {
@@ -54,8 +52,7 @@ bool refill(Decoder& d)
             if (hand_out(d, got)) return true;
             continue;  // the resampler may still be filling its history
         }
-        if ((rc == MPG123_OK || rc == MPG123_NEW_FORMAT) && ++empty_reads < empty_read_limit)
-            continue;
+        if ((rc == MPG123_OK || rc == MPG123_NEW_FORMAT) && ++empty_reads < empty_read_limit) continue;
         // The end of the file, or data past which nothing decodes: one pass is over.
         if (d.pass_frames < 0) d.pass_frames = d.source_pos;
         if (!d.loop || d.pass_frames == 0 || just_wrapped || mpg123_seek(d.mpg, 0, SEEK_SET) < 0) {
@@ -71,8 +68,7 @@ bool refill(Decoder& d)
 
 }  // namespace
 
-bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error)
-{
+bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error) {
     decoder_close(d);
     if (access(path, R_OK) != 0) {
         error = std::strerror(errno);
@@ -104,8 +100,8 @@ bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error)
         decoder_close(d);
         return false;
     }
-    if (mpg123_getformat(d.mpg, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
-        channels < 1 || encoding != MPG123_ENC_FLOAT_32) {
+    if (mpg123_getformat(d.mpg, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
+        encoding != MPG123_ENC_FLOAT_32) {
         error = "no mp3 audio in it";
         decoder_close(d);
         return false;
@@ -138,8 +134,7 @@ bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error)
     return true;
 }
 
-void decoder_close(Decoder& d)
-{
+void decoder_close(Decoder& d) {
     if (d.mpg) {
         mpg123_close(d.mpg);
         mpg123_delete(d.mpg);
@@ -148,8 +143,7 @@ void decoder_close(Decoder& d)
     d = Decoder{};
 }
 
-size_t decoder_read(Decoder& d, float* out, size_t frames)
-{
+size_t decoder_read(Decoder& d, float* out, size_t frames) {
     if (!d.mpg) return 0;
     size_t done = 0;
     while (done < frames) {
@@ -172,8 +166,7 @@ size_t decoder_read(Decoder& d, float* out, size_t frames)
     return done;
 }
 
-void decoder_seek(Decoder& d, int64_t frame)
-{
+void decoder_seek(Decoder& d, int64_t frame) {
     if (!d.mpg) return;
     frame = std::max<int64_t>(frame, 0);
     if (d.loop && d.pass_frames > 0) frame %= d.pass_frames;

@@ -24,12 +24,12 @@ struct Decoder {
     long rate = 0;                       // the file's frames per second
     int channels = 0;                    // the file's channels
     bool loop = false;
-    bool ended = false;           // not looping and past its last frame
-    int64_t pass_frames = -1;     // file frames in one pass, once the end was reached
-    int64_t length_hint = -1;     // what the file's headers promise, -1 if nothing
-    int64_t source_pos = 0;       // file frames decoded in this pass
-    std::vector<float> source;    // decoded, the file's channels
-    std::vector<float> resampled; // source at mix_rate, the file's channels
+    bool ended = false;              // not looping and past its last frame
+    int64_t pass_frames = -1;        // file frames in one pass, once the end was reached
+    int64_t length_hint = -1;        // what the file's headers promise, -1 if nothing
+    int64_t source_pos = 0;          // file frames decoded in this pass
+    std::vector<float> source;       // decoded, the file's channels
+    std::vector<float> resampled;    // source at mix_rate, the file's channels
     const float* pending = nullptr;  // frames decoded but not yet handed out
     size_t pending_frames = 0;
 };

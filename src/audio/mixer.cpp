@@ -19,8 +19,7 @@ float scratch[2 * mix_chunk];
 
 }  // namespace
 
-StreamHandle mixer_open(const char* path, bool loop)
-{
+StreamHandle mixer_open(const char* path, bool loop) {
     MixStream* slot = nullptr;
     for (MixStream& s : streams)
         if (s.handle == 0) {
@@ -34,38 +33,33 @@ StreamHandle mixer_open(const char* path, bool loop)
     *slot = MixStream{};
     std::string error;
     slot->decoded = decoder_open(slot->decoder, path, loop, error);
-    if (!slot->decoded)
-        std::fprintf(stderr, "tangle: %s: %s; it plays silently\n", path, error.c_str());
+    if (!slot->decoded) std::fprintf(stderr, "tangle: %s: %s; it plays silently\n", path, error.c_str());
     slot->loop = loop;
     if (++last_handle == 0) ++last_handle;
     slot->handle = last_handle;
     return slot->handle;
 }
 
-void mixer_free(StreamHandle handle)
-{
+void mixer_free(StreamHandle handle) {
     MixStream* s = mixer_find(handle);
     if (!s) return;
     decoder_close(s->decoder);
     *s = MixStream{};
 }
 
-MixStream* mixer_find(StreamHandle handle)
-{
+MixStream* mixer_find(StreamHandle handle) {
     if (handle == 0) return nullptr;
     for (MixStream& s : streams)
         if (s.handle == handle) return &s;
     return nullptr;
 }
 
-MixStream* mixer_stream_at(int slot)
-{
+MixStream* mixer_stream_at(int slot) {
     if (slot < 0 || slot >= max_streams || streams[slot].handle == 0) return nullptr;
     return &streams[slot];
 }
 
-void mixer_mix(float* out, size_t frames, double now)
-{
+void mixer_mix(float* out, size_t frames, double now) {
     std::fill(out, out + 2 * frames, 0.0f);
     for (MixStream& s : streams) {
         if (s.handle == 0 || !s.playing || !s.decoded) continue;
@@ -84,36 +78,31 @@ void mixer_mix(float* out, size_t frames, double now)
     }
 }
 
-double mixer_clock_frames(const MixStream& s, double now)
-{
+double mixer_clock_frames(const MixStream& s, double now) {
     if (!s.playing) return s.clock_base;
     return s.clock_base + std::max(0.0, now - s.clock_since) * mix_rate;
 }
 
-void mixer_clock_play(MixStream& s, double now)
-{
+void mixer_clock_play(MixStream& s, double now) {
     if (s.playing) return;
     s.clock_since = now;
     s.playing = true;
 }
 
-void mixer_clock_stop(MixStream& s, double now)
-{
+void mixer_clock_stop(MixStream& s, double now) {
     if (!s.playing) return;
     s.clock_base = mixer_clock_frames(s, now);
     s.playing = false;
 }
 
-void mixer_rewind(MixStream& s, uint64_t frames)
-{
+void mixer_rewind(MixStream& s, uint64_t frames) {
     if (!s.decoded || frames >= s.mixed) return;
     decoder_seek(s.decoder, static_cast<int64_t>(frames * s.decoder.rate / mix_rate));
     s.mixed = frames;
     s.block_start = frames;
 }
 
-uint64_t mixer_position_bytes(const MixStream& s, double frames, bool use_hint)
-{
+uint64_t mixer_position_bytes(const MixStream& s, double frames, bool use_hint) {
     uint64_t whole = frames > 0 ? static_cast<uint64_t>(frames) : 0;
     if (!s.decoded) return whole * 4;  // a silent stream counts as 44100 Hz stereo
     const Decoder& d = s.decoder;
@@ -124,8 +113,7 @@ uint64_t mixer_position_bytes(const MixStream& s, double frames, bool use_hint)
     return static_cast<uint64_t>(source) * d.channels * 2;
 }
 
-double mixer_bytes_to_seconds(const MixStream* s, uint64_t bytes)
-{
+double mixer_bytes_to_seconds(const MixStream* s, uint64_t bytes) {
     long rate = mix_rate;
     int channels = 2;
     if (s && s->decoded) {
@@ -135,8 +123,7 @@ double mixer_bytes_to_seconds(const MixStream* s, uint64_t bytes)
     return static_cast<double>(bytes) / (static_cast<double>(rate) * channels * 2);
 }
 
-int16_t mixer_to_s16(float sample)
-{
+int16_t mixer_to_s16(float sample) {
     float clipped = std::clamp(sample, -1.0f, 1.0f);
     return static_cast<int16_t>(std::lrint(clipped * 32767.0f));
 }

@@ -19,7 +19,7 @@ struct MixStream {
     StreamHandle handle = 0;  // 0: a free slot
     bool loop = false;
     bool playing = false;
-    bool decoded = false;      // false: silent, keeps time on the clock only
+    bool decoded = false;  // false: silent, keeps time on the clock only
     Decoder decoder;
     uint64_t mixed = 0;        // mixer frames mixed from it so far
     uint64_t block_start = 0;  // where the last block mixed from it began

@@ -15,14 +15,14 @@ using StreamHandle = uint32_t;  // 0: no stream
 // Opens the output at 44100 Hz. Without a device the player still runs, every
 // stream keeping time silently on the wall clock, so it reports true then too.
 bool music_init();
-void music_start();                                     // start (or restart) output
+void music_start();  // start (or restart) output
 // A stream from a file, decoded as it plays. A missing or undecodable file
 // gives a silent stream that keeps time from when it is played.
 StreamHandle music_open(const char* path, bool loop);
-void music_free(StreamHandle stream);                   // release; 0 is ignored
-void music_play(StreamHandle stream);                   // play without restart
-void music_stop_all();                                  // every stream stops where it stands
-uint64_t music_position_bytes(StreamHandle stream);     // what is audible now
+void music_free(StreamHandle stream);                // release; 0 is ignored
+void music_play(StreamHandle stream);                // play without restart
+void music_stop_all();                               // every stream stops where it stands
+uint64_t music_position_bytes(StreamHandle stream);  // what is audible now
 double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes);
 
 // Offline player only: move its clock forward, mixing into the WAV file if one is open.
@@ -33,8 +33,8 @@ void music_offline_close_wav();
 
 // --- The show's streams and clock (clock.cpp, shared by both players) -------
 extern StreamHandle main_stream, finale_stream, hidden_stream;
-extern float demo_time;       // main stream seconds x 10
-extern double demo_time_d;    // its double copy; commands stamp times from it
+extern float demo_time;     // main stream seconds x 10
+extern double demo_time_d;  // its double copy; commands stamp times from it
 
 // Position in seconds: bytes, then bytes to seconds, as one call.
 double stream_seconds(StreamHandle stream);

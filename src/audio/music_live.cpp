@@ -34,34 +34,30 @@ namespace {
 
 constexpr int device_frames = 1024;  // frames per callback, about 23 ms
 
-std::mutex lock;                  // the stream table, against the callback
+std::mutex lock;  // the stream table, against the callback
 bool init_called = false;
 bool device_open = false;
-std::vector<float> mix_buffer;    // grown only if SDL asks for an unusual block
+std::vector<float> mix_buffer;  // grown only if SDL asks for an unusual block
 const auto clock_origin = std::chrono::steady_clock::now();
 
-double now()
-{
+double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_origin).count();
 }
 
 bool keeps_clock(const MixStream& s) { return !s.decoded || !device_open; }
 
 // Mixer frames audible at `t` for a decoded stream on the device.
-double audible_frames(const MixStream& s, double t)
-{
+double audible_frames(const MixStream& s, double t) {
     if (!s.playing) return static_cast<double>(s.mixed);
     double ahead = std::max(0.0, t - s.block_time) * mix_rate;
     return std::min(static_cast<double>(s.block_start) + ahead, static_cast<double>(s.mixed));
 }
 
-double stream_frames(const MixStream& s, double t)
-{
+double stream_frames(const MixStream& s, double t) {
     return keeps_clock(s) ? mixer_clock_frames(s, t) : audible_frames(s, t);
 }
 
-void audio_callback(void*, Uint8* out, int len)
-{
+void audio_callback(void*, Uint8* out, int len) {
     double t = now();
     size_t frames = static_cast<size_t>(len) / 4;
     std::lock_guard<std::mutex> guard(lock);
@@ -74,16 +70,14 @@ void audio_callback(void*, Uint8* out, int len)
 // At process exit, before any static storage the callback mixes from is
 // destroyed: registered after all of it was built, it runs before its
 // destructors. Closing waits for the audio thread to leave the callback.
-void close_output()
-{
+void close_output() {
     if (!device_open) return;
     SDL_PauseAudio(1);
     SDL_CloseAudio();
     device_open = false;
 }
 
-void report_no_device(const char* why)
-{
+void report_no_device(const char* why) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     std::fprintf(stderr, "tangle: audio device (%s): %s; the music plays silently on the wall clock\n",
                  driver && *driver ? driver : "default", why);
@@ -91,8 +85,7 @@ void report_no_device(const char* why)
 
 }  // namespace
 
-bool music_init()
-{
+bool music_init() {
     // Without a device the player still works (every stream on the wall
     // clock), so this reports success and the show keeps its clock.
     if (init_called) return true;
@@ -120,25 +113,21 @@ bool music_init()
     return true;
 }
 
-void music_start()
-{
+void music_start() {
     if (device_open) SDL_PauseAudio(0);
 }
 
-StreamHandle music_open(const char* path, bool loop)
-{
+StreamHandle music_open(const char* path, bool loop) {
     std::lock_guard<std::mutex> guard(lock);
     return mixer_open(path, loop);
 }
 
-void music_free(StreamHandle stream)
-{
+void music_free(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
     mixer_free(stream);
 }
 
-void music_play(StreamHandle stream)
-{
+void music_play(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
     MixStream* s = mixer_find(stream);
     if (!s || s->playing) return;
@@ -152,8 +141,7 @@ void music_play(StreamHandle stream)
     s->block_time = t;
 }
 
-void music_stop_all()
-{
+void music_stop_all() {
     {
         std::lock_guard<std::mutex> guard(lock);
         double t = now();
@@ -173,16 +161,14 @@ void music_stop_all()
     if (device_open) SDL_PauseAudio(1);
 }
 
-uint64_t music_position_bytes(StreamHandle stream)
-{
+uint64_t music_position_bytes(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
     const MixStream* s = mixer_find(stream);
     if (!s) return 0;
     return mixer_position_bytes(*s, stream_frames(*s, now()), keeps_clock(*s));
 }
 
-double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes)
-{
+double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {
     std::lock_guard<std::mutex> guard(lock);
     return mixer_bytes_to_seconds(mixer_find(stream), bytes);
 }

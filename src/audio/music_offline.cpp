@@ -22,8 +22,8 @@ constexpr size_t advance_chunk = 4096;
 constexpr uint32_t wav_header_bytes = 44;
 constexpr uint64_t wav_max_data = 0xFFFFFFFFull - 36 - 3;  // what the header's sizes can hold
 
-double clock_seconds = 0;      // how far the clock has been advanced
-uint64_t clock_frames = 0;     // mixer frames mixed so far
+double clock_seconds = 0;   // how far the clock has been advanced
+uint64_t clock_frames = 0;  // mixer frames mixed so far
 float mix_buffer[2 * advance_chunk];
 
 std::FILE* wav = nullptr;
@@ -32,20 +32,17 @@ uint64_t wav_data_bytes = 0;
 
 double now() { return static_cast<double>(clock_frames) / mix_rate; }
 
-void put_u16(unsigned char* p, uint32_t v)
-{
+void put_u16(unsigned char* p, uint32_t v) {
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);
 }
 
-void put_u32(unsigned char* p, uint32_t v)
-{
+void put_u32(unsigned char* p, uint32_t v) {
     put_u16(p, v & 0xFFFF);
     put_u16(p + 2, v >> 16);
 }
 
-void wav_fail(const char* what)
-{
+void wav_fail(const char* what) {
     std::fprintf(stderr, "tangle: %s: %s: %s; sound capture stopped\n", wav_path.c_str(), what,
                  std::strerror(errno));
     std::fclose(wav);
@@ -54,20 +51,19 @@ void wav_fail(const char* what)
 
 // Writes the header with the sizes so far and flushes, so the file stays a
 // valid WAV whenever the process stops.
-void wav_write_header()
-{
+void wav_write_header() {
     uint32_t data = static_cast<uint32_t>(std::min(wav_data_bytes, wav_max_data));
     unsigned char h[wav_header_bytes];
     std::memcpy(h, "RIFF", 4);
     put_u32(h + 4, 36 + data);
     std::memcpy(h + 8, "WAVEfmt ", 8);
-    put_u32(h + 16, 16);          // format chunk size
-    put_u16(h + 20, 1);           // integer PCM
-    put_u16(h + 22, 2);           // channels
-    put_u32(h + 24, mix_rate);    // frames per second
+    put_u32(h + 16, 16);        // format chunk size
+    put_u16(h + 20, 1);         // integer PCM
+    put_u16(h + 22, 2);         // channels
+    put_u32(h + 24, mix_rate);  // frames per second
     put_u32(h + 28, mix_rate * 4);
-    put_u16(h + 32, 4);           // bytes per frame
-    put_u16(h + 34, 16);          // bits per sample
+    put_u16(h + 32, 4);   // bytes per frame
+    put_u16(h + 34, 16);  // bits per sample
     std::memcpy(h + 36, "data", 4);
     put_u32(h + 40, data);
     if (std::fseek(wav, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, wav) != sizeof h ||
@@ -75,8 +71,7 @@ void wav_write_header()
         wav_fail("can't write");
 }
 
-void wav_append(const float* samples, size_t frames)
-{
+void wav_append(const float* samples, size_t frames) {
     if (!wav || wav_data_bytes >= wav_max_data) return;
     unsigned char bytes[4 * advance_chunk];
     size_t n = std::min<uint64_t>(frames, (wav_max_data - wav_data_bytes) / 4);
@@ -99,8 +94,7 @@ StreamHandle music_open(const char* path, bool loop) { return mixer_open(path, l
 
 void music_free(StreamHandle stream) { mixer_free(stream); }
 
-void music_play(StreamHandle stream)
-{
+void music_play(StreamHandle stream) {
     MixStream* s = mixer_find(stream);
     if (!s || s->playing) return;
     if (s->decoded)
@@ -109,8 +103,7 @@ void music_play(StreamHandle stream)
         mixer_clock_play(*s, now());
 }
 
-void music_stop_all()
-{
+void music_stop_all() {
     for (int i = 0; i < max_streams; ++i) {
         MixStream* s = mixer_stream_at(i);
         if (!s) continue;
@@ -121,21 +114,18 @@ void music_stop_all()
     }
 }
 
-uint64_t music_position_bytes(StreamHandle stream)
-{
+uint64_t music_position_bytes(StreamHandle stream) {
     const MixStream* s = mixer_find(stream);
     if (!s) return 0;
     double frames = s->decoded ? static_cast<double>(s->mixed) : mixer_clock_frames(*s, now());
     return mixer_position_bytes(*s, frames, false);
 }
 
-double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes)
-{
+double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {
     return mixer_bytes_to_seconds(mixer_find(stream), bytes);
 }
 
-void music_offline_advance(double seconds)
-{
+void music_offline_advance(double seconds) {
     if (!(seconds > 0)) return;  // also refuses NaN
     clock_seconds += seconds;
     // Frames follow the summed seconds, so many small steps don't drift.
@@ -149,8 +139,7 @@ void music_offline_advance(double seconds)
     if (wav) wav_write_header();
 }
 
-bool music_offline_open_wav(const char* path)
-{
+bool music_offline_open_wav(const char* path) {
     music_offline_close_wav();
     wav_path = path;
     wav = std::fopen(path, "wb");
@@ -163,8 +152,7 @@ bool music_offline_open_wav(const char* path)
     return wav != nullptr;
 }
 
-void music_offline_close_wav()
-{
+void music_offline_close_wav() {
     if (!wav) return;
     wav_write_header();
     if (wav && std::fclose(wav) != 0)

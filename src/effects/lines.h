@@ -34,8 +34,7 @@ constexpr int linked_cloud_point_end = 1000;
 // The reference particle of a strand, second-to-last row, as floats.
 inline LinePoint strand_reference_point(const ClothSheet& s, int strand) {
     const Vec3& p =
-        s.particles[static_cast<size_t>(s.rows - 2) * static_cast<size_t>(s.columns) + strand]
-            .position;
+        s.particles[static_cast<size_t>(s.rows - 2) * static_cast<size_t>(s.columns) + strand].position;
     return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
 }
 
@@ -50,9 +49,7 @@ inline float bridge_growth(float time) {
 inline float cloud_link_growth(float time) { return (time - 1270.0f) / 165.0f; }
 
 // The random flicker: 0.9 to 1.0 from the next shared random value.
-inline float flicker_brightness() {
-    return static_cast<float>(random_next() * 0.1 / 32767.0 + 0.9);
-}
+inline float flicker_brightness() { return static_cast<float>(random_next() * 0.1 / 32767.0 + 0.9); }
 
 // Where along the lines the pulse stands at `time`, 0 to 1, for a pulse
 // passing `rate` times per unit of time.
@@ -67,8 +64,7 @@ inline float pulse_phase(float time, float rate) {
 // float sum of 0.01s, which falls just short of 1 after 100 steps, so a
 // complete bow takes 101 steps.
 template <class Emit>
-void for_each_bridge_bow_segment(LinePoint p, LinePoint q, float growth, float time, int shade,
-                                 Emit&& emit) {
+void for_each_bridge_bow_segment(LinePoint p, LinePoint q, float growth, float time, int shade, Emit&& emit) {
     if (!(growth > 0.0f)) return;
     float phase = pulse_phase(time, 0.07f);
     LinePoint s = p;
@@ -99,29 +95,29 @@ void for_each_bridge_bow_segment(LinePoint p, LinePoint q, float growth, float t
 // strand (0, 3, 6, ...). `strand_start(i)` is called before each strand, drawn
 // or not.
 template <class StrandStart, class Emit>
-void for_each_sheet_bridge_segment(const ClothSheet& a, const ClothSheet& b, float time,
-                                   int shade, StrandStart&& strand_start, Emit&& emit) {
+void for_each_sheet_bridge_segment(const ClothSheet& a, const ClothSheet& b, float time, int shade,
+                                   StrandStart&& strand_start, Emit&& emit) {
     // Sheets too small to have a reference row, or strands b lacks, draw
     // nothing rather than read past the particles.
     if (a.rows < 2 || b.rows != a.rows) return;
     float growth = bridge_growth(time);
     for (int i = 0; i < a.columns && i < b.columns; i += 3) {
         strand_start(i);
-        for_each_bridge_bow_segment(strand_reference_point(a, i), strand_reference_point(b, i),
-                                    growth, time, shade, emit);
+        for_each_bridge_bow_segment(strand_reference_point(a, i), strand_reference_point(b, i), growth, time,
+                                    shade, emit);
     }
 }
 
 template <class Emit>
-void for_each_sheet_bridge_segment(const ClothSheet& a, const ClothSheet& b, float time,
-                                   int shade, Emit&& emit) {
-    for_each_sheet_bridge_segment(a, b, time, shade, [](int) {}, emit);
+void for_each_sheet_bridge_segment(const ClothSheet& a, const ClothSheet& b, float time, int shade,
+                                   Emit&& emit) {
+    for_each_sheet_bridge_segment(
+        a, b, time, shade, [](int) {}, emit);
 }
 
 // The segments of one straight link from p toward c.
 template <class Emit>
-void for_each_cloud_link_segment(LinePoint p, LinePoint c, float growth, float time, int shade,
-                                 Emit&& emit) {
+void for_each_cloud_link_segment(LinePoint p, LinePoint c, float growth, float time, int shade, Emit&& emit) {
     if (!(growth > 0.0f)) return;
     float phase = pulse_phase(time, 0.04f);
     LinePoint s = p;
@@ -150,8 +146,7 @@ void for_each_cloud_link_segment(LinePoint p, LinePoint c, float growth, float t
 // `cloud` (an array of 1000), cloud point by cloud point, strands 0, then
 // every columns / 3.
 template <class Emit>
-void for_each_cloud_link(const ClothSheet& s, const Vec3* cloud, float time, int shade,
-                         Emit&& emit) {
+void for_each_cloud_link(const ClothSheet& s, const Vec3* cloud, float time, int shade, Emit&& emit) {
     if (s.rows < 2) return;
     float growth = cloud_link_growth(time);
     // At least 1, so that tiny sheets still end the loop.

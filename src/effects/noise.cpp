@@ -21,8 +21,7 @@ float smooth_noise(int n) {
     return static_cast<float>(sum);
 }
 
-void fractal_noise(float& out, float offset, float amplitude, float persistence,
-                   float frequency, float x) {
+void fractal_noise(float& out, float offset, float amplitude, float persistence, float frequency, float x) {
     for (int octave = 0; octave < 5; ++octave) {
         float f = frequency * x + offset;
         // Truncation toward zero: for negative f, t is negative and the blend

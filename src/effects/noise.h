@@ -14,5 +14,4 @@ float smooth_noise(int n);
 
 // Adds five octaves of noise at x to `out` (callers start from 0). Each
 // octave doubles the frequency and scales the amplitude by `persistence`.
-void fractal_noise(float& out, float offset, float amplitude, float persistence,
-                   float frequency, float x);
+void fractal_noise(float& out, float offset, float amplitude, float persistence, float frequency, float x);

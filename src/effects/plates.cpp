@@ -50,8 +50,8 @@ void draw_upright_image_quad() {
     glEnd();
 }
 
-void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx,
-                     float sy, float sz) {
+void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx, float sy,
+                     float sz) {
     glDisable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
     glPushMatrix();

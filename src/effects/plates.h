@@ -20,5 +20,5 @@ void draw_upright_image_quad();
 // moved by (ax, ay, az) and turned rx, ry, rz degrees about x, y, z from its
 // place in the upper left of the view, unlit. Leaves the 1600 x 900 viewport,
 // its perspective projection, culling off and texturing on; lighting as found.
-void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx,
-                     float sy, float sz);
+void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx, float sy,
+                     float sz);

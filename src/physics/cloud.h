@@ -43,4 +43,6 @@ float trail_width(float fade);
 // The trail's 40 vertices read 120 doubles from its start offset; a start
 // that would read outside the cloud is not drawn.
 constexpr int trail_vertices = 40;
-inline bool trail_start_valid(int index) { return index >= 0 && index + 3 * trail_vertices <= 3 * cloud_size; }
+inline bool trail_start_valid(int index) {
+    return index >= 0 && index + 3 * trail_vertices <= 3 * cloud_size;
+}

@@ -55,8 +55,7 @@ void compute_normals(ClothSheet& s) {
     for (int j = 1; j < S - 1; j++) normal_at(s, R - 1, j) = normal_at(s, R - 2, j);
     normal_at(s, 0, 0) = vec_normalized(normal_at(s, 0, 1) + normal_at(s, 1, 0));
     normal_at(s, 0, S - 1) = vec_normalized(normal_at(s, 1, S - 1) + normal_at(s, 0, S - 2));
-    normal_at(s, R - 1, S - 1) =
-        vec_normalized(normal_at(s, R - 2, S - 1) + normal_at(s, R - 1, S - 2));
+    normal_at(s, R - 1, S - 1) = vec_normalized(normal_at(s, R - 2, S - 1) + normal_at(s, R - 1, S - 2));
     normal_at(s, R - 1, 0) = vec_normalized(normal_at(s, R - 2, 0) + normal_at(s, R - 1, 1));
 }
 

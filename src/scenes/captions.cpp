@@ -6,6 +6,10 @@
 // scenes/timeline.h.
 #include "scenes/captions.h"
 
+#include <GL/glew.h>
+
+#include <cstdlib>
+
 #include "app/demo_state.h"
 #include "app/targets.h"
 #include "audio/music.h"
@@ -14,10 +18,6 @@
 #include "sync/storyboard.h"
 #include "text/font.h"
 #include "text/overlays.h"
-
-#include <GL/glew.h>
-
-#include <cstdlib>
 
 int ticker_index = 0;
 int sequence_wait = 0;
@@ -34,8 +34,8 @@ void set_caption_colour() { glColor4f(0.8f, 0.78f, 0.774f, 0.85f); }
 constexpr PanelPose resting_pose{{0.5f, -0.15f, 0.5f}, {180, 180, 180}};
 
 void draw_tile(const PanelPose& pose) {
-    draw_panel_tile(pose.offset[0], pose.offset[1], pose.offset[2], pose.angles[0],
-                    pose.angles[1], pose.angles[2], 1, 1, 1);
+    draw_panel_tile(pose.offset[0], pose.offset[1], pose.offset[2], pose.angles[0], pose.angles[1],
+                    pose.angles[2], 1, 1, 1);
 }
 
 PanelPose stored_pose() {
@@ -55,12 +55,10 @@ void store_pose(const PanelPose& pose) {
 }
 
 void draw_ticker() {
-    ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity,
-                                        demo_time);
+    ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity, demo_time);
     if (ticker_index <= 30) return;
     for (int j = -30; j <= 29; j++) {
-        format_text(caption_text, "%c", ticker_key(storyboard_keys, storyboard_capacity,
-                                                   ticker_index + j));
+        format_text(caption_text, "%c", ticker_key(storyboard_keys, storyboard_capacity, ticker_index + j));
         float b = ticker_brightness(j);
         glColor4f(b, b, b, 1);
         draw_bitmap_text(0.01f, 0.5f - 0.02f * static_cast<float>(j), 0, caption_text);
@@ -124,8 +122,7 @@ void advance_tile_grid(int& frames, int& columns, int& full, int& shift) {
 PanelPose panel_pose_stage1(float u) {
     float e = u * (2 - u);
     float a = 180 * e;
-    return {{0.5f * (1 - e) + 2.4f * e, -1.35f * e - 0.15f * (1 - e), 0.5f * (1 - e) + 2.35f * e},
-            {a, a, a}};
+    return {{0.5f * (1 - e) + 2.4f * e, -1.35f * e - 0.15f * (1 - e), 0.5f * (1 - e) + 2.35f * e}, {a, a, a}};
 }
 
 PanelPose panel_pose_stage2(float w) {

@@ -23,7 +23,7 @@ void draw_countdown_pass();
 void draw_closing_sequence();
 
 // --- State (program-static, never reset) --------------------------------------
-extern int ticker_index;  // storyboard slot on the ticker's centre line
+extern int ticker_index;   // storyboard slot on the ticker's centre line
 extern int sequence_wait;  // frames of the pause between the panel's two swings
 extern float panel_offset[3];
 extern float panel_angles[3];

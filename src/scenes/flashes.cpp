@@ -20,7 +20,9 @@ void draw_triangle_outline() {
     glEnd();
 }
 
-void grey(float level, float alpha) { glColor4f(ink_grey * level, ink_grey * level, ink_grey * level, alpha); }
+void grey(float level, float alpha) {
+    glColor4f(ink_grey * level, ink_grey * level, ink_grey * level, alpha);
+}
 
 // The triangle tunnel: six nested triangles whose scalings accumulate.
 void draw_pulse_d(float time, double time_d, float step) {
@@ -48,8 +50,8 @@ struct RingPulse {
     bool fade_grey;
 };
 
-void draw_ring_pulse(float& clock, float size, float window, const RingPulse& ring, float time,
-                     double time_d, float step) {
+void draw_ring_pulse(float& clock, float size, float window, const RingPulse& ring, float time, double time_d,
+                     float step) {
     glPushMatrix();
     glScalef(size, size, size);
     glLineWidth(2.0f);
@@ -144,10 +146,10 @@ void draw_flashes() {
     double time_d = demo_time_d;
     float step = frame_step;
     draw_pulse_d(time, time_d, step);
-    draw_ring_pulse(pulse_b_time, pulse_b_size, pulse_b_window, {1.99, 2.01, 2.0, 0.1, true}, time,
-                    time_d, step);
-    draw_ring_pulse(pulse_a_time, pulse_a_size, pulse_a_window, {2.99, 3.01, 3.0, 0.7, false}, time,
-                    time_d, step);
+    draw_ring_pulse(pulse_b_time, pulse_b_size, pulse_b_window, {1.99, 2.01, 2.0, 0.1, true}, time, time_d,
+                    step);
+    draw_ring_pulse(pulse_a_time, pulse_a_size, pulse_a_window, {2.99, 3.01, 3.0, 0.7, false}, time, time_d,
+                    step);
     draw_pulse_e(time, time_d, step);
     // The texture bound at the start of the frame becomes current; nothing
     // below sends texture coordinates.

@@ -30,9 +30,9 @@ void run_hidden_part();
 
 // --- The scroll text ---------------------------------------------------------
 
-extern const char napis[];      // 8,860 characters, ends with the only "@"
-extern const int napis_length;  // 8860
-constexpr int rozmiar = 50;     // characters shown at a time
+extern const char napis[];                  // 8,860 characters, ends with the only "@"
+extern const int napis_length;              // 8860
+constexpr int rozmiar = 50;                 // characters shown at a time
 constexpr float hidden_glyph_cell = 62.0f;  // pixels per character
 
 // --- State -----------------------------------------------------------------

@@ -1,12 +1,11 @@
 // hidden_logic.cpp: the hidden part's rules, free of GL: its clock, the beat
 // that steps the dot patterns, the thirteen patterns themselves and the
 // scroller's position. Depends on app/random.h (the shared generator).
-#include "scenes/hidden.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include "app/random.h"
+#include "scenes/hidden.h"
 
 namespace {
 
@@ -50,107 +49,107 @@ HiddenDot make_dot(HiddenState& s, int j, double r1, double a, double& x) {
     set_plain_colour(d);
 
     switch (s.pattern_type) {
-    case 0: {
-        s.dot_count = 1;
-        y = bounce(random_unit(), c, 0.2);
-        x = std::sin(4.0 * c) * random_unit() * 0.2 * level + 0.5;
-        const double blue = random_unit();
-        const double green = random_unit();
-        const double red = random_unit();
-        d.r = 250.0 / 255.0 + 20.002 * level * red;
-        d.g = 135.0 / 255.0 + 20.002 * level * green;
-        d.b = 209.0 / 255.0 + 20.002 * level * blue;
-        h = 0.005 + 0.002 * level * random_unit();
-        w = 0.002 + 0.002 * level * random_unit();
-        break;
-    }
-    case 1:
-        s.dot_count = 2;
-        y = bounce(random_unit(), c, 0.2);
-        x = column_x(j, x);
-        break;
-    case 2:
-        s.dot_count = 3;
-        y = bounce(random_unit(), c, a);
-        x = column_x(j, x);
-        break;
-    case 3:
-        s.dot_count = 3;
-        random_unit();  // drawn and unused
-        y = bounce(random_unit(), c, 0.2);
-        x = column_x(j, x);
-        break;
-    case 4:
-        s.dot_count = 1250;
-        y = std::cos(6.24 * c + 0.2 * j) * 0.2 + 0.5;
-        x = std::sin(5.24 * c + 0.25 * j) * 0.2 + 0.5;
-        w = 0.0045;
-        break;
-    case 5:
-        s.dot_count = 124;
-        y = bounce(random_unit(), c, a);
-        x = r1;
-        w = 0.0043;
-        break;
-    case 6:  // keeps the dot count of the pattern before it
-        y = third * std::cos(4.24 * c + 0.2 * j + 0.2 * std::sin(c)) + third * std::cos(4.0 * c) + 0.5;
-        x = 0.5 + third * third * std::cos(4.0 * c) * std::sin(6.24 * c + 0.25 * j);
-        break;
-    case 7:
-        s.dot_count = 224;
-        y = bounce(random_unit(), c, a);
-        x = std::cos(4.0 * c + 24.0 * r1) * a + r1;
-        break;
-    case 8:
-        s.dot_count = 1;
-        y = bounce(random_unit(), c, 0.2);
-        x = std::sin(3.4 * c + 0.43) * 0.4 + 0.5;
-        h = 0.005 + 0.006 * level * random_unit();
-        w = 0.006 + 0.006 * level * random_unit();
-        break;
-    case 9: {
-        s.dot_count = 224;
-        const double spread = random_unit() * 0.4;
-        y = bounce(random_unit(), c, spread);
-        x = std::cos(4.0 * c + 24.0 * r1) * spread + r1;
-        break;
-    }
-    case 10: {
-        s.dot_count = static_cast<int>((random_unit() - 0.5) * 50.0 + 240.0);
-        const double spread = random_unit() * 0.02 + 0.2;
-        y = std::cos(6.24 * c + 0.2 * j) * spread + 0.5;
-        x = std::sin(random_unit() * 5.24 * c + 0.25 * j) * spread + 0.5;
-        w = 0.0045;
-        break;
-    }
-    case 11: {
-        s.dot_count = 1240;
-        const double spread = random_unit() * 0.9;
-        y = std::cos(0.2 * j + 5.24 * c) * std::cos(0.2 * j + 6.24 * c) * spread + 0.25;
-        x = std::sin(random_unit() * 5.24 * c + 0.25 * j) * spread + 0.25;
-        const double blue = random_unit();
-        const double green = random_unit();
-        const double red = random_unit();
-        d.r = red;
-        d.g = green * 165.0 / 255.0;
-        d.b = blue * 239.0 / 255.0;
-        w = 0.045;
-        h = 0.05;
-        break;
-    }
-    default: {  // 12
-        s.dot_count = 40;
-        const double spread = random_unit() * 0.9;
-        y = std::cos(15.24 * c + 0.2 * j) * std::cos(0.2 * j + 16.24 * c) * spread + 0.5;
-        const double wobble = random_unit();
-        x = random_unit() * 0.5 + std::sin(wobble * 15.24 * c + 0.25 * j) * spread;
-        d.r = 1.0f;
-        d.g = 165.0f / 255.0f;
-        d.b = 239.0f / 255.0f;
-        w = 0.045;
-        h = 0.05;
-        break;
-    }
+        case 0: {
+            s.dot_count = 1;
+            y = bounce(random_unit(), c, 0.2);
+            x = std::sin(4.0 * c) * random_unit() * 0.2 * level + 0.5;
+            const double blue = random_unit();
+            const double green = random_unit();
+            const double red = random_unit();
+            d.r = 250.0 / 255.0 + 20.002 * level * red;
+            d.g = 135.0 / 255.0 + 20.002 * level * green;
+            d.b = 209.0 / 255.0 + 20.002 * level * blue;
+            h = 0.005 + 0.002 * level * random_unit();
+            w = 0.002 + 0.002 * level * random_unit();
+            break;
+        }
+        case 1:
+            s.dot_count = 2;
+            y = bounce(random_unit(), c, 0.2);
+            x = column_x(j, x);
+            break;
+        case 2:
+            s.dot_count = 3;
+            y = bounce(random_unit(), c, a);
+            x = column_x(j, x);
+            break;
+        case 3:
+            s.dot_count = 3;
+            random_unit();  // drawn and unused
+            y = bounce(random_unit(), c, 0.2);
+            x = column_x(j, x);
+            break;
+        case 4:
+            s.dot_count = 1250;
+            y = std::cos(6.24 * c + 0.2 * j) * 0.2 + 0.5;
+            x = std::sin(5.24 * c + 0.25 * j) * 0.2 + 0.5;
+            w = 0.0045;
+            break;
+        case 5:
+            s.dot_count = 124;
+            y = bounce(random_unit(), c, a);
+            x = r1;
+            w = 0.0043;
+            break;
+        case 6:  // keeps the dot count of the pattern before it
+            y = third * std::cos(4.24 * c + 0.2 * j + 0.2 * std::sin(c)) + third * std::cos(4.0 * c) + 0.5;
+            x = 0.5 + third * third * std::cos(4.0 * c) * std::sin(6.24 * c + 0.25 * j);
+            break;
+        case 7:
+            s.dot_count = 224;
+            y = bounce(random_unit(), c, a);
+            x = std::cos(4.0 * c + 24.0 * r1) * a + r1;
+            break;
+        case 8:
+            s.dot_count = 1;
+            y = bounce(random_unit(), c, 0.2);
+            x = std::sin(3.4 * c + 0.43) * 0.4 + 0.5;
+            h = 0.005 + 0.006 * level * random_unit();
+            w = 0.006 + 0.006 * level * random_unit();
+            break;
+        case 9: {
+            s.dot_count = 224;
+            const double spread = random_unit() * 0.4;
+            y = bounce(random_unit(), c, spread);
+            x = std::cos(4.0 * c + 24.0 * r1) * spread + r1;
+            break;
+        }
+        case 10: {
+            s.dot_count = static_cast<int>((random_unit() - 0.5) * 50.0 + 240.0);
+            const double spread = random_unit() * 0.02 + 0.2;
+            y = std::cos(6.24 * c + 0.2 * j) * spread + 0.5;
+            x = std::sin(random_unit() * 5.24 * c + 0.25 * j) * spread + 0.5;
+            w = 0.0045;
+            break;
+        }
+        case 11: {
+            s.dot_count = 1240;
+            const double spread = random_unit() * 0.9;
+            y = std::cos(0.2 * j + 5.24 * c) * std::cos(0.2 * j + 6.24 * c) * spread + 0.25;
+            x = std::sin(random_unit() * 5.24 * c + 0.25 * j) * spread + 0.25;
+            const double blue = random_unit();
+            const double green = random_unit();
+            const double red = random_unit();
+            d.r = red;
+            d.g = green * 165.0 / 255.0;
+            d.b = blue * 239.0 / 255.0;
+            w = 0.045;
+            h = 0.05;
+            break;
+        }
+        default: {  // 12
+            s.dot_count = 40;
+            const double spread = random_unit() * 0.9;
+            y = std::cos(15.24 * c + 0.2 * j) * std::cos(0.2 * j + 16.24 * c) * spread + 0.5;
+            const double wobble = random_unit();
+            x = random_unit() * 0.5 + std::sin(wobble * 15.24 * c + 0.25 * j) * spread;
+            d.r = 1.0f;
+            d.g = 165.0f / 255.0f;
+            d.b = 239.0f / 255.0f;
+            w = 0.045;
+            h = 0.05;
+            break;
+        }
     }
     d.x = static_cast<float>(x);
     d.y = static_cast<float>(y);

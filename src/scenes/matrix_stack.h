@@ -41,8 +41,8 @@ struct StackModel {
     int ignored_saves;
 };
 
-void stack_reset(StackModel& stack);  // one entry, identity
-void stack_save(StackModel& stack);   // ignored on a full stack
+void stack_reset(StackModel& stack);    // one entry, identity
+void stack_save(StackModel& stack);     // ignored on a full stack
 void stack_restore(StackModel& stack);  // ignored with one entry left
 void stack_apply(StackModel& stack, unsigned mark);
 void stack_load_identity(StackModel& stack);
@@ -58,15 +58,26 @@ struct FrameShape {
     bool lattice = false;
     bool cloth_b_styled = true;  // cloth_b_style not 0
     bool burst_draws = false;
-    int plates = 0;              // title plates drawn this frame
-    int panel_tiles = 0;         // closing-sequence tiles drawn this frame
+    int plates = 0;       // title plates drawn this frame
+    int panel_tiles = 0;  // closing-sequence tiles drawn this frame
 };
 
 // Matrix on top of the stack when each item drew.
 enum FrameItem {
-    item_pulse_d, item_pulse_b, item_pulse_a, item_pulse_e, item_pulse_c,
-    item_flare_a, item_flare_b, item_cloud, item_sheets, item_anchor_sphere,
-    item_styled_b, item_cloth_a_style4, item_burst, frame_item_count
+    item_pulse_d,
+    item_pulse_b,
+    item_pulse_a,
+    item_pulse_e,
+    item_pulse_c,
+    item_flare_a,
+    item_flare_b,
+    item_cloud,
+    item_sheets,
+    item_anchor_sphere,
+    item_styled_b,
+    item_cloth_a_style4,
+    item_burst,
+    frame_item_count
 };
 struct FrameMarks {
     unsigned at[frame_item_count];

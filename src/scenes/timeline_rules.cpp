@@ -49,9 +49,7 @@ float pulse_fade(double time_d, float clock, double divisor) {
     return static_cast<float>(1.0 - std::fabs(time_d - clock) / divisor);
 }
 
-float tunnel_fade(double time_d, float clock) {
-    return static_cast<float>(std::fabs(time_d - clock) / 80.5);
-}
+float tunnel_fade(double time_d, float clock) { return static_cast<float>(std::fabs(time_d - clock) / 80.5); }
 
 float flare_fade(double time_d, float clock) {
     return static_cast<float>(1.0 - std::fabs(time_d - clock) * 0.1 / 9.5);
@@ -78,9 +76,7 @@ bool advance_burst(float& burst_time, float time) {
     return false;
 }
 
-float burst_alpha(float time, float burst_time) {
-    return 0.25f - std::fabs(time - burst_time) / 12.5f;
-}
+float burst_alpha(float time, float burst_time) { return 0.25f - std::fabs(time - burst_time) / 12.5f; }
 
 void compute_burst_dots(int seed, float alpha, int count, BurstDot dots[burst_dot_count]) {
     random_seed(static_cast<unsigned>(seed));
@@ -121,7 +117,7 @@ float title_plate_growth(float time) {
 }
 
 const PlateWindow title_plates[title_plate_count] = {
-    {60, 190, 39}, {70, 73, 49},   {80, 83, 49},   {86, 89, 49},
+    {60, 190, 39},  {70, 73, 49},   {80, 83, 49},   {86, 89, 49},
     {130, 131, 49}, {140, 142, 49}, {150, 153, 49}, {160, 190, 49},
 };
 

@@ -71,9 +71,9 @@ bool advance_burst(float& burst_time, float time);
 float burst_alpha(float time, float burst_time);
 
 struct BurstDot {
-    float x, y;     // centre, in the plane of the lattice
-    float alpha;    // j / 30
-    float radius;   // star radius handed to the dot drawer
+    float x, y;    // centre, in the plane of the lattice
+    float alpha;   // j / 30
+    float radius;  // star radius handed to the dot drawer
 };
 // The 30 dots: reseeds the shared generator with `seed`, then three draws per
 // dot, so a burst keeps its dots in place for as long as it shows.
@@ -82,8 +82,8 @@ void compute_burst_dots(int seed, float alpha, int count, BurstDot dots[burst_do
 // --- The glow sphere ---------------------------------------------------------
 
 struct GlowState {
-    float time;    // time of the last pulse
-    int counter;   // frames counted inside the pulse window
+    float time;   // time of the last pulse
+    int counter;  // frames counted inside the pulse window
 };
 // One lattice frame of the glow sphere: counts frames strictly inside 840 to
 // 880, restarts the pulse on every multiple of 31 (0 included) and returns

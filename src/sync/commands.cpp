@@ -50,8 +50,7 @@ void unlock_step2() {
     nudge(cloth_a.anchor_spin, 0.1);
     nudge(cloth_b.anchor_spin, 0.15);
     field_of_view = 88.0f;
-    if (unlock_flag_1 && unlock_flag_2 && unlock_flag_3 && unlock_flag_4 && unlock_flag_5)
-        hidden_part_on = 1;
+    if (unlock_flag_1 && unlock_flag_2 && unlock_flag_3 && unlock_flag_4 && unlock_flag_5) hidden_part_on = 1;
 }
 
 void unlock_step3() {
@@ -87,53 +86,100 @@ void run_command(int index) {
     ClothSheet& a = cloth_a;
     ClothSheet& b = cloth_b;
     switch (index + 27) {
-        case 27: quit_show();
-        case '!': sequence_mode = 4; break;
-        case '$': sequence_mode = 3; break;
-        case '%': sequence_mode = 2; break;
+        case 27:
+            quit_show();
+        case '!':
+            sequence_mode = 4;
+            break;
+        case '$':
+            sequence_mode = 3;
+            break;
+        case '%':
+            sequence_mode = 2;
+            break;
         case '&':
             sequence_mode = 1;
             sequence_start = 1e10f;
             break;
-        case '(': toggle(depth_test_on); break;
-        case '*': sequence_mode = 0; break;
+        case '(':
+            toggle(depth_test_on);
+            break;
+        case '*':
+            sequence_mode = 0;
+            break;
         case '+':
             cloth_texture = std::min(cloth_texture + 1, 38);
             a.anchor_offset.z += 0.01;
             b.anchor_offset.z += 0.01;
             break;
-        case ',': set_pulse(pulse_b_time, pulse_b_size, 0.5f); break;
+        case ',':
+            set_pulse(pulse_b_time, pulse_b_size, 0.5f);
+            break;
         case '-':
             cloth_texture = std::max(cloth_texture - 1, 1);
             a.anchor_offset.z -= 0.01;
             b.anchor_offset.z -= 0.01;
             break;
-        case '.': set_pulse(pulse_b_time, pulse_b_size, 1.0f); break;
-        case '1': set_pulse(pulse_a_time, pulse_a_size, 0.2f); break;
+        case '.':
+            set_pulse(pulse_b_time, pulse_b_size, 1.0f);
+            break;
+        case '1':
+            set_pulse(pulse_a_time, pulse_a_size, 0.2f);
+            break;
         case '2':
             nudge(a.anchor_tilt, -0.01);
             set_pulse(pulse_a_time, pulse_a_size, 0.4f);
             break;
-        case '3': set_pulse(pulse_a_time, pulse_a_size, 0.6f); break;
-        case '7': toggle(cloth_a_auto_offset); break;
-        case '8': toggle(lattice_switch); break;
-        case ';': clear_anchors_and_view(); break;
-        case '=': toggle(shade_switch); break;
+        case '3':
+            set_pulse(pulse_a_time, pulse_a_size, 0.6f);
+            break;
+        case '7':
+            toggle(cloth_a_auto_offset);
+            break;
+        case '8':
+            toggle(lattice_switch);
+            break;
+        case ';':
+            clear_anchors_and_view();
+            break;
+        case '=':
+            toggle(shade_switch);
+            break;
         case '@':
             sequence_start = demo_time;
             sequence_mark = 0;
             sequence_stage1 = sequence_stage2 = sequence_stage3 = 0;
             break;
-        case 'A': spin_x += 10; break;
-        case 'B': spin_x -= 10; break;
-        case 'C': spin_y += 10; break;
-        case 'D': spin_y -= 10; break;
-        case 'E': spin_z += 10; break;
-        case 'F': spin_z -= 10; break;
-        case 'G': cloth_b_style = 1; break;
-        case 'H': cloth_b_style = 3; break;
-        case 'I': cloth_b_style = 2; break;
-        case 'V': toggle(sphere_hidden); break;
+        case 'A':
+            spin_x += 10;
+            break;
+        case 'B':
+            spin_x -= 10;
+            break;
+        case 'C':
+            spin_y += 10;
+            break;
+        case 'D':
+            spin_y -= 10;
+            break;
+        case 'E':
+            spin_z += 10;
+            break;
+        case 'F':
+            spin_z -= 10;
+            break;
+        case 'G':
+            cloth_b_style = 1;
+            break;
+        case 'H':
+            cloth_b_style = 3;
+            break;
+        case 'I':
+            cloth_b_style = 2;
+            break;
+        case 'V':
+            toggle(sphere_hidden);
+            break;
         case 'Y':
             trail_index = static_cast<int>(random_next() / 32767.0 * 900.0);
             trail_time = demo_time;
@@ -176,28 +222,48 @@ void run_command(int index) {
             nudge(b.anchor_spin, 0.02);
             nudge(b.anchor_tilt, 0.02);
             break;
-        case 'p': toggle(cloth_draw_flag); break;
-        case 'q': quit_show();
+        case 'p':
+            toggle(cloth_draw_flag);
+            break;
+        case 'q':
+            quit_show();
         case 'r':
             flare_a_time = now();
             flare_a_value = random01();
             break;
-        case 's': set_pulse(pulse_c_time, pulse_c_size, 0.2f); break;
-        case 't': set_pulse(pulse_d_time, pulse_d_size, 0.2f); break;
-        case 'u': toggle(cloth_b_auto_offset); break;
+        case 's':
+            set_pulse(pulse_c_time, pulse_c_size, 0.2f);
+            break;
+        case 't':
+            set_pulse(pulse_d_time, pulse_d_size, 0.2f);
+            break;
+        case 'u':
+            toggle(cloth_b_auto_offset);
+            break;
         case 'x':
             pin_last_row(a, false);
             clear_anchors_and_view();
             break;
-        case 'y': nudge(a.anchor_tilt, -0.01); break;
+        case 'y':
+            nudge(a.anchor_tilt, -0.01);
+            break;
         case 'z':
             pin_last_row(a, true);
             field_of_view = 65.0f;
             break;
-        case unlock_step2_key: unlock_step2(); break;
-        case unlock_step3_key: unlock_step3(); break;
-        case unlock_step4_key: unlock_step4(); break;
-        case unlock_step5_key: unlock_step5(); break;
-        default: break;
+        case unlock_step2_key:
+            unlock_step2();
+            break;
+        case unlock_step3_key:
+            unlock_step3();
+            break;
+        case unlock_step4_key:
+            unlock_step4();
+            break;
+        case unlock_step5_key:
+            unlock_step5();
+            break;
+        default:
+            break;
     }
 }

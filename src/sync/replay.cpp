@@ -7,19 +7,19 @@
 // zeroed slots behind a bad record) as one block that comes due all at once.
 // Both fire the same slots in the same order: the due slots of a frame are
 // those with time <= t, fired in slot order, and the block's slots come last.
-#include "sync/storyboard.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "sync/storyboard.h"
+
 namespace {
 int32_t pending[storyboard_capacity];  // unfired slots before the tail block, by (time, slot)
 int pending_next = 0;                  // pending[0 .. pending_next) have fired
 int pending_count = 0;
-int tail_begin = 0, tail_end = 0;      // the block of equal times that ends the scanned part
-bool tail_waiting = false;             // the block has yet to fire
+int tail_begin = 0, tail_end = 0;  // the block of equal times that ends the scanned part
+bool tail_waiting = false;         // the block has yet to fire
 
 uint32_t time_bits(float time) {
     uint32_t bits;

@@ -36,8 +36,7 @@ StoryboardLoad load_storyboard(const char* path) {
         at_end = false;
         while (count < storyboard_capacity) {
             const long before = std::ftell(file);
-            const int got =
-                std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);
+            const int got = std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);
             if (got == EOF) {
                 at_end = true;
                 break;

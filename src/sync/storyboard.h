@@ -11,9 +11,9 @@
 constexpr int storyboard_capacity = 1126000;
 
 // Special times, compared exactly.
-constexpr float storyboard_consumed = -2.0f;  // fired (or written so): passed over
-constexpr float storyboard_end = -1.0f;       // the replay stops scanning here
-constexpr float storyboard_empty_time = 1e9f; // the slots after the last record
+constexpr float storyboard_consumed = -2.0f;   // fired (or written so): passed over
+constexpr float storyboard_end = -1.0f;        // the replay stops scanning here
+constexpr float storyboard_empty_time = 1e9f;  // the slots after the last record
 constexpr char storyboard_empty_key = '/';
 
 extern float storyboard_times[storyboard_capacity];  // seconds of main-stream time

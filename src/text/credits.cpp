@@ -6,16 +6,16 @@
 // app/frame.h, audio/music.h.
 #include "text/credits.h"
 
+#include <GL/glew.h>
+
+#include <cstring>
+#include <string>
+
 #include "app/frame.h"
 #include "app/targets.h"
 #include "effects/plates.h"
 #include "text/font.h"
 #include "text/overlays.h"
-
-#include <GL/glew.h>
-
-#include <cstring>
-#include <string>
 
 float credits_scroll = 0;
 float credits_last_position = 2.0f;
@@ -46,9 +46,7 @@ double credits_line_baseline(int index, float y, float offset) {
     return static_cast<double>(y) * 720.0 + 655.0 + static_cast<double>(t) * 720.0;
 }
 
-bool credits_line_in_band(double baseline) {
-    return baseline >= band_bottom && baseline <= band_top;
-}
+bool credits_line_in_band(double baseline) { return baseline >= band_bottom && baseline <= band_top; }
 
 float credits_picture_dy(int index, float offset) {
     float b = static_cast<float>(index - 1) * 0.1f;
@@ -56,9 +54,7 @@ float credits_picture_dy(int index, float offset) {
     return (t - b) * 1.8f + 1.62f;
 }
 
-float credits_bar_width(int length) {
-    return static_cast<float>(length) * 36.0f / 1280.0f;
-}
+float credits_bar_width(int length) { return static_cast<float>(length) * 36.0f / 1280.0f; }
 
 float credits_line_x(int index, float x_origin) {
     if (index == 0) return x_origin + 0.15f;

@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
 
+#include <GL/glew.h>
 #include <GL/glu.h>
 
 #include <cstdarg>
@@ -32,11 +33,9 @@ int next_power_of_two(int value) {
 void make_glyph(FT_Face face, signed char code, GLuint first_list, GLuint* textures) {
     int c = static_cast<unsigned char>(code);
     FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(c));
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0)
-        throw std::runtime_error("FT_Load_Glyph failed");
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) throw std::runtime_error("FT_Load_Glyph failed");
     FT_Glyph glyph;
-    if (FT_Get_Glyph(face->glyph, &glyph) != 0)
-        throw std::runtime_error("FT_Get_Glyph failed");
+    if (FT_Get_Glyph(face->glyph, &glyph) != 0) throw std::runtime_error("FT_Get_Glyph failed");
     // A glyph that can't be rendered is drawn as an empty one (it still
     // advances the pen) rather than read as a bitmap it isn't.
     FT_Bitmap empty_bitmap{};
@@ -101,8 +100,7 @@ void build_glyph_font() {
     FT_Face face;
     if (FT_New_Face(library, "digital-7.ttf", 0, &face) != 0) {
         FT_Done_FreeType(library);
-        throw std::runtime_error(
-            "FT_New_Face failed (there is probably a problem with your font file)");
+        throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
     }
     FT_Set_Char_Size(face, 4096, 4096, 96, 96);
 
@@ -110,8 +108,7 @@ void build_glyph_font() {
     glGenTextures(128, our_font.glyph_textures);
     try {
         for (int c = 0; c < 128; c++)
-            make_glyph(face, static_cast<signed char>(c), our_font.first_list,
-                       our_font.glyph_textures);
+            make_glyph(face, static_cast<signed char>(c), our_font.first_list, our_font.glyph_textures);
     } catch (...) {
         FT_Done_Face(face);
         FT_Done_FreeType(library);
@@ -156,15 +153,14 @@ int format_text(char (&buffer)[text_buffer_size], const char* format, ...) {
 
 float print_line_height(const GlyphFont& font) { return font.pixel_height / line_spacing_divisor; }
 
-LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char* text,
-                             bool formatted, int line) {
+LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char* text, bool formatted,
+                             int line) {
     if (formatted && text[0] == '1') x += one_shift_pixels;
     float h = print_line_height(font);
     return {x, y - h * static_cast<float>(line)};
 }
 
-GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride,
-                              int alignment) {
+GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride, int alignment) {
     GlyphTexels texels;
     texels.width = next_power_of_two(bw);
     texels.height = next_power_of_two(br);
@@ -205,8 +201,7 @@ void print(const GlyphFont& font, float x, float y, const char* format, ...) {
 
     // The colour-buffer group carries the blend function, which the caller
     // gets back as well.
-    glPushAttrib(GL_LIST_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT |
-                 GL_COLOR_BUFFER_BIT);
+    glPushAttrib(GL_LIST_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);

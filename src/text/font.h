@@ -14,9 +14,9 @@
 #include <vector>
 
 struct GlyphFont {
-    float pixel_height = 0;          // requested glyph size (64)
+    float pixel_height = 0;           // requested glyph size (64)
     GLuint glyph_textures[128] = {};  // texture of character code c at index c
-    GLuint first_list = 0;           // list first_list + c draws code c
+    GLuint first_list = 0;            // list first_list + c draws code c
 };
 
 extern GlyphFont our_font;
@@ -59,8 +59,8 @@ float print_line_height(const GlyphFont& font);
 struct LineOrigin {
     float x, y;
 };
-LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char* text,
-                             bool formatted, int line);
+LineOrigin print_line_origin(const GlyphFont& font, float x, float y, const char* text, bool formatted,
+                             int line);
 
 // Lines a text splits into: one more than its "\n" characters.
 int count_text_lines(const char* text);
@@ -74,5 +74,4 @@ struct GlyphTexels {
     int width = 1, height = 1;
     std::vector<unsigned char> bytes;
 };
-GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride,
-                              int alignment);
+GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride, int alignment);

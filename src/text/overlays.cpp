@@ -5,14 +5,15 @@
 // (use_window_perspective), audio/music.h (demo_time), GLUT.
 #include "text/overlays.h"
 
-#include "app/targets.h"
-#include "audio/music.h"
-#include "text/font.h"
-
+#include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include <cmath>
+
+#include "app/targets.h"
+#include "audio/music.h"
+#include "text/font.h"
 
 const int countdown_cell_offsets[7] = {0, 36, 80, 96, 132, 176, 192};
 
@@ -31,7 +32,6 @@ void fill_quad(float x0, float y0, float x1, float y1) {
     glVertex2f(x1, y0);
     glEnd();
 }
-
 
 CountdownDigits countdown_digits(float c) {
     int t = static_cast<int>(1819.0f - c);
@@ -60,11 +60,25 @@ std::string unlit_text(std::string_view text) {
     for (size_t k = 0; k < text.size(); k++) {
         char c = text[k];
         switch (c) {
-            case '1': case 'I': case ':': case '!': case ',': case '.':
-            case ' ': case '-': case '(': case ')': case 'i':
+            case '1':
+            case 'I':
+            case ':':
+            case '!':
+            case ',':
+            case '.':
+            case ' ':
+            case '-':
+            case '(':
+            case ')':
+            case 'i':
                 result[k] = c;
                 break;
-            case 'C': case 'E': case 'F': case 'c': case 'e': case 'f':
+            case 'C':
+            case 'E':
+            case 'F':
+            case 'c':
+            case 'e':
+            case 'f':
                 result[k] = 'E';
                 break;
             default:

@@ -13,8 +13,9 @@ inline void build_test_font(const std::string& folder_name) {
     namespace fs = std::filesystem;
     fs::path dir = fs::temp_directory_path() / folder_name;
     fs::create_directories(dir);
-    fs::path source = fs::exists("digital-7.ttf") ? fs::path("digital-7.ttf")
-                                                  : fs::path("/usr/share/fonts/truetype/dseg/DSEG7Classic-Italic.ttf");
+    fs::path source = fs::exists("digital-7.ttf")
+                          ? fs::path("digital-7.ttf")
+                          : fs::path("/usr/share/fonts/truetype/dseg/DSEG7Classic-Italic.ttf");
     fs::copy_file(source, dir / "digital-7.ttf", fs::copy_options::overwrite_existing);
     fs::path back = fs::current_path();
     fs::current_path(dir);

@@ -8,14 +8,14 @@
 #include <vector>
 
 struct Image {
-  int width = 0;
-  int height = 0;
-  int channels = 3;  // 3: RGB, 4: RGBA, 8 bits each, top row first
-  std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    int channels = 3;  // 3: RGB, 4: RGBA, 8 bits each, top row first
+    std::vector<std::uint8_t> pixels;
 };
 
 struct Rgb {
-  float r, g, b;  // 0..1
+    float r, g, b;  // 0..1
 };
 
 // The 49 file names below gfx/, in texture-slot order (slot 1 first).

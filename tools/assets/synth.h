@@ -10,31 +10,31 @@
 constexpr int sample_rate = 44100;
 
 struct Stereo {
-  std::vector<float> l, r;
+    std::vector<float> l, r;
 };
 
 struct Mixdown {
-  int frames = 0;
-  bool cyclic = false;  // a loop: sounds running past the end wrap to the start
-  double bpm = 120.0;
-  double start_beat = 0.0;  // a loop's file starts at this beat of the buffer
-  Stereo dry, ducked, delay_send, reverb_send;
-  std::vector<float> duck;  // gain of the ducked bus, lowered by each kick
+    int frames = 0;
+    bool cyclic = false;  // a loop: sounds running past the end wrap to the start
+    double bpm = 120.0;
+    double start_beat = 0.0;  // a loop's file starts at this beat of the buffer
+    Stereo dry, ducked, delay_send, reverb_send;
+    std::vector<float> duck;  // gain of the ducked bus, lowered by each kick
 };
 
 struct Send {
-  float gain = 1.0f;
-  float pan = 0.0f;  // -1 left .. 1 right
-  float delay = 0.0f;
-  float reverb = 0.0f;
-  bool ducked = false;
+    float gain = 1.0f;
+    float pan = 0.0f;  // -1 left .. 1 right
+    float delay = 0.0f;
+    float reverb = 0.0f;
+    bool ducked = false;
 };
 
 struct Note {
-  double beat;    // start, in beats from the song's start
-  double length;  // in beats
-  int midi;
-  float velocity;
+    double beat;    // start, in beats from the song's start
+    double length;  // in beats
+    int midi;
+    float velocity;
 };
 
 Mixdown new_mixdown(double bpm, double beats, bool cyclic);
@@ -70,8 +70,8 @@ float next_noise();  // -1..1
 // Sequencing. A step pattern has one character per sixteenth note, repeated
 // over the span: 'x' full, 'o' soft, anything else a rest.
 struct Chord {
-  int root;                // bass note
-  std::vector<int> tones;  // pad voicing
+    int root;                // bass note
+    std::vector<int> tones;  // pad voicing
 };
 void play_pattern(Mixdown& m, const std::string& steps, double first_beat, double beats,
                   const std::vector<float>& sound, const Send& s, float duck_depth = 0.0f);

@@ -2,16 +2,16 @@
 // their progress read from a pipe each, joined by ffmpeg's concat demuxer.
 #include "capture_jobs.h"
 
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "capture_output.h"
 #include "contact_sheet.h"
@@ -57,7 +57,8 @@ bool start_piece(Piece& piece, const JobsRequest& r, int threads, const std::str
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         execv("/proc/self/exe", argv.data());
-        std::fprintf(stderr, "tangle: /proc/self/exe: can't start a capture piece: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "tangle: /proc/self/exe: can't start a capture piece: %s\n",
+                     std::strerror(errno));
         _exit(127);
     }
     close(fds[1]);
@@ -93,8 +94,8 @@ void show_progress(double done, double elapsed, bool last) {
     done = std::clamp(done, 0.0, 1.0);
     double eta = done > 0 ? elapsed * (1 - done) / done : 0;
     int bar = static_cast<int>(done * 30);
-    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  ETA %d:%02d ", bar, "##############################", 30 - bar, "",
-                 done * 100, static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
+    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  ETA %d:%02d ", bar, "##############################", 30 - bar,
+                 "", done * 100, static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
     if (!isatty(2)) std::fputc('\n', stderr);
 }
 
@@ -107,7 +108,9 @@ std::vector<long> split_frames(long first, long end, long jobs) {
     return bounds;
 }
 
-int threads_per_job(int cores, long jobs) { return std::max(1, static_cast<int>(cores / std::max(1L, jobs))); }
+int threads_per_job(int cores, long jobs) {
+    return std::max(1, static_cast<int>(cores / std::max(1L, jobs)));
+}
 
 long first_frame_at(double seconds, double fps) { return std::lround(std::ceil(seconds * fps - 1e-9)); }
 
@@ -204,7 +207,8 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
         report_print(elapsed, frames);
     }
     for (const Piece& p : pieces)
-        for (const char* suffix : {".video.mkv", ".audio.wav", ".sheet", ".report"}) unlink((p.base + suffix).c_str());
+        for (const char* suffix : {".video.mkv", ".audio.wav", ".sheet", ".report"})
+            unlink((p.base + suffix).c_str());
     rmdir(work.c_str());
     if (failed) return 1;
     return interrupted ? 128 + static_cast<int>(interrupted) : 0;

@@ -9,10 +9,6 @@
 // files written so far.
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <climits>
@@ -21,14 +17,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <signal.h>
+
 #include <string>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <vector>
 
 #include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
-#include "capture_output.h"
 #include "capture_jobs.h"
+#include "capture_output.h"
 #include "contact_sheet.h"
 #include "cost_plot.h"
 #include "driver.h"
@@ -45,7 +49,7 @@ struct CaptureOptions {
     long every = 1;
     bool report = false;
     bool draw_all = false;  // draw the frames before --from too (to check fast-forward)
-    long jobs = -1;  // -1: one per core
+    long jobs = -1;         // -1: one per core
     // A piece of a capture in several processes (capture_jobs.h): the files
     // go beside `piece`, numbering and sampling follow the whole range.
     std::string piece;
@@ -78,7 +82,8 @@ long frames_run = 0;
 double parse_number(const char* text, const char* what) {
     char* end = nullptr;
     double v = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(v)) usage((std::string("bad ") + what + ": " + text).c_str());
+    if (end == text || *end != '\0' || !std::isfinite(v))
+        usage((std::string("bad ") + what + ": " + text).c_str());
     return v;
 }
 
@@ -125,28 +130,50 @@ void parse_arguments(int argc, char** argv) {
             options.piece_arguments.insert(options.piece_arguments.end(), {a, v});
             return v;
         };
-        if (a == "--data") options.driver.data_dir = absolute(shared(absolute(value())));
-        else if (a == "--fps") options.driver.fps = parse_number(shared(value()).c_str(), "--fps");
-        else if (a == "--from") options.from = parse_number(value().c_str(), "--from");
-        else if (a == "--to") options.to = parse_number(value().c_str(), "--to");
-        else if (a == "--seed") options.driver.seed = static_cast<unsigned>(parse_number(shared(value()).c_str(), "--seed"));
-        else if (a == "--storyboard") options.driver.storyboard = shared(absolute(value()));
-        else if (a == "--press") parse_press(shared(value()));
-        else if (a == "--out") options.out = absolute(value());
-        else if (a == "--frames") options.frames_dir = shared(absolute(value()));
-        else if (a == "--every") options.every = static_cast<long>(parse_number(shared(value()).c_str(), "--every"));
-        else if (a == "--contact-sheet") options.contact_sheet = absolute(value());
-        else if (a == "--report") options.report = true;
-        else if (a == "--draw-all") options.draw_all = true, options.piece_arguments.push_back(a);
-        else if (a == "--report-plot") options.report_plot = absolute(value());
-        else if (a == "--jobs") options.jobs = static_cast<long>(parse_number(value().c_str(), "--jobs"));
-        else if (a == "--piece") options.piece = value();
-        else if (a == "--piece-video") options.piece_video = true;
-        else if (a == "--piece-sheet") options.piece_sheet = true;
-        else if (a == "--range") parse_range(value());
-        else if (a == "--progress-fd") options.progress_fd = static_cast<int>(parse_number(value().c_str(), "--progress-fd"));
-        else if (a == "--help" || a == "-h") usage(nullptr);
-        else usage(("unknown option " + a).c_str());
+        if (a == "--data")
+            options.driver.data_dir = absolute(shared(absolute(value())));
+        else if (a == "--fps")
+            options.driver.fps = parse_number(shared(value()).c_str(), "--fps");
+        else if (a == "--from")
+            options.from = parse_number(value().c_str(), "--from");
+        else if (a == "--to")
+            options.to = parse_number(value().c_str(), "--to");
+        else if (a == "--seed")
+            options.driver.seed = static_cast<unsigned>(parse_number(shared(value()).c_str(), "--seed"));
+        else if (a == "--storyboard")
+            options.driver.storyboard = shared(absolute(value()));
+        else if (a == "--press")
+            parse_press(shared(value()));
+        else if (a == "--out")
+            options.out = absolute(value());
+        else if (a == "--frames")
+            options.frames_dir = shared(absolute(value()));
+        else if (a == "--every")
+            options.every = static_cast<long>(parse_number(shared(value()).c_str(), "--every"));
+        else if (a == "--contact-sheet")
+            options.contact_sheet = absolute(value());
+        else if (a == "--report")
+            options.report = true;
+        else if (a == "--draw-all")
+            options.draw_all = true, options.piece_arguments.push_back(a);
+        else if (a == "--report-plot")
+            options.report_plot = absolute(value());
+        else if (a == "--jobs")
+            options.jobs = static_cast<long>(parse_number(value().c_str(), "--jobs"));
+        else if (a == "--piece")
+            options.piece = value();
+        else if (a == "--piece-video")
+            options.piece_video = true;
+        else if (a == "--piece-sheet")
+            options.piece_sheet = true;
+        else if (a == "--range")
+            parse_range(value());
+        else if (a == "--progress-fd")
+            options.progress_fd = static_cast<int>(parse_number(value().c_str(), "--progress-fd"));
+        else if (a == "--help" || a == "-h")
+            usage(nullptr);
+        else
+            usage(("unknown option " + a).c_str());
     }
     if (options.jobs != -1 && (options.jobs < 1 || options.jobs > 64)) usage("--jobs must be 1 to 64");
     if (options.jobs == -1) options.jobs = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
@@ -246,7 +273,8 @@ void finish_whole() {
 void finish_capture() {
     if (finished) return;
     finished = true;
-    if (interrupted && !is_piece()) std::fprintf(stderr, "\ntangle: interrupted; finishing the files so far\n");
+    if (interrupted && !is_piece())
+        std::fprintf(stderr, "\ntangle: interrupted; finishing the files so far\n");
     if (is_piece()) {
         finish_piece();
     } else {
@@ -300,8 +328,8 @@ FrameUse frame_use(long k, long sheet_every) {
     // capture in several processes pick the frames one process would.
     long index = k - first_frame_at(options.range_from, options.driver.fps);
     bool sheet = !options.contact_sheet.empty() || options.piece_sheet;
-    return {!options.out.empty() || options.piece_video, !options.frames_dir.empty() && index % options.every == 0,
-            sheet && index % sheet_every == 0};
+    return {!options.out.empty() || options.piece_video,
+            !options.frames_dir.empty() && index % options.every == 0, sheet && index % sheet_every == 0};
 }
 
 }  // namespace
@@ -354,8 +382,10 @@ int main(int argc, char** argv) {
             if (options.to < 0) estimated_end = seconds + 60;
         }
         FrameUse use = wanted ? frame_use(k, sheet_every) : FrameUse{false, false, false};
-        if (use.video || use.png || use.thumbnail) driver_read_picture(picture);
-        else glFinish();
+        if (use.video || use.png || use.thumbnail)
+            driver_read_picture(picture);
+        else
+            glFinish();
         double frame_time = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         driver_present();
         frames_run = k + 1;

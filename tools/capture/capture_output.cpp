@@ -1,13 +1,13 @@
 // capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing and framing report.
 #include "capture_output.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -36,8 +36,9 @@ bool video_open(const std::string& out_path, double fps) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
     // Its own session, so a Ctrl-C meant for the capture leaves the encoder to finish.
-    std::string cmd = "setsid -w ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 1280x720 -r " + std::string(rate) +
-                      " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " + quoted(silent_path);
+    std::string cmd = "setsid -w ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 1280x720 -r " +
+                      std::string(rate) + " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " +
+                      quoted(silent_path);
     video_pipe = popen(cmd.c_str(), "w");
     if (!video_pipe) std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
     return video_pipe != nullptr;
@@ -79,9 +80,9 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
     std::fclose(list);
     char cut[96];
     std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
-    std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut + " -i " +
-                      quoted(wav_path) + " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " +
-                      quoted(out_path);
+    std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut +
+                      " -i " + quoted(wav_path) +
+                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " + quoted(out_path);
     bool ok = std::system(cmd.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", out_path.c_str());
     unlink(list_path.c_str());
@@ -103,7 +104,8 @@ const char* section_name(float t, bool finale, bool hidden) {
 }
 
 void report_add(const char* section, double music_seconds, double seconds, int framed, int mostly_clear) {
-    auto [it, added] = report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
+    auto [it, added] =
+        report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
     SectionTimes& times = it->second;
     times.seconds.push_back(seconds);
     if (framed >= 0) times.measured++, times.framed += framed, times.mostly_clear += mostly_clear;
@@ -152,7 +154,8 @@ void report_print(double wall_seconds, long frames) {
         SectionTimes& times = report_sections[name];
         std::vector<double>& s = times.seconds;
         std::sort(s.begin(), s.end());
-        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f", name.c_str(), s.size(), s[s.size() / 2] * 1000, s.back() * 1000);
+        std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f", name.c_str(), s.size(), s[s.size() / 2] * 1000,
+                     s.back() * 1000);
         // Shares of the frames measured (those from --from on).
         if (times.measured > 0)
             std::fprintf(stderr, " %7.0f %% %12.0f %%", 100.0 * times.framed / times.measured,
@@ -161,5 +164,5 @@ void report_print(double wall_seconds, long frames) {
     }
     if (order.empty()) std::fprintf(stderr, "(no frames drawn)\n");
     std::fprintf(stderr, "captured %ld frames in %.1f s: %.2f frames per second\n", frames, wall_seconds,
-                wall_seconds > 0 ? frames / wall_seconds : 0.0);
+                 wall_seconds > 0 ? frames / wall_seconds : 0.0);
 }

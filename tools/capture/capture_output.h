@@ -31,7 +31,8 @@ struct ReportSample {
     double music_seconds, seconds;
     int framed = -1, mostly_clear = -1;
 };
-void report_add(const char* section, double music_seconds, double seconds, int framed = -1, int mostly_clear = -1);
+void report_add(const char* section, double music_seconds, double seconds, int framed = -1,
+                int mostly_clear = -1);
 void report_print(double wall_seconds, long frames);
 const std::vector<ReportSample>& report_samples_so_far();
 std::vector<std::string> report_section_names();  // in the order first seen

@@ -30,7 +30,8 @@ void contact_sheet_add(const std::vector<unsigned char>& rgb, double seconds) {
                 for (int dy = 0; dy < thumb_scale; dy++)
                     for (int dx = 0; dx < thumb_scale; dx++)
                         sum += rgb[((y * thumb_scale + dy) * 1280 + x * thumb_scale + dx) * 3 + ch];
-                t.rgb[(y * thumb_w + x) * 3 + ch] = static_cast<unsigned char>(sum / (thumb_scale * thumb_scale));
+                t.rgb[(y * thumb_w + x) * 3 + ch] =
+                    static_cast<unsigned char>(sum / (thumb_scale * thumb_scale));
             }
     thumbnails.push_back(std::move(t));
 }
@@ -44,13 +45,15 @@ bool contact_sheet_write(const std::string& path, const std::string& font_path) 
 
     std::vector<Label> labels;
     for (size_t i = 0; i < thumbnails.size(); i++) {
-        int x0 = gap + static_cast<int>(i % columns) * cell_w, y0 = gap + static_cast<int>(i / columns) * cell_h;
+        int x0 = gap + static_cast<int>(i % columns) * cell_w,
+            y0 = gap + static_cast<int>(i / columns) * cell_h;
         for (int y = 0; y < thumb_h; y++)
             std::copy_n(&thumbnails[i].rgb[static_cast<size_t>(y) * thumb_w * 3], thumb_w * 3,
                         &sheet[(static_cast<size_t>(y0 + y) * sheet_w + x0) * 3]);
         char text[32];
         double s = thumbnails[i].seconds;
-        std::snprintf(text, sizeof text, "%d:%04.1f", static_cast<int>(s / 60), s - 60 * static_cast<int>(s / 60));
+        std::snprintf(text, sizeof text, "%d:%04.1f", static_cast<int>(s / 60),
+                      s - 60 * static_cast<int>(s / 60));
         labels.push_back({x0 + 2, y0 + thumb_h + 3, text, 255, 255, 255});
     }
     if (!draw_labels(sheet, sheet_w, sheet_h, labels, font_path))
@@ -72,7 +75,8 @@ bool contact_sheet_load(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     Thumbnail t{std::vector<unsigned char>(thumb_w * thumb_h * 3), 0};
-    while (std::fread(&t.seconds, sizeof t.seconds, 1, f) == 1 && std::fread(t.rgb.data(), 1, t.rgb.size(), f) == t.rgb.size())
+    while (std::fread(&t.seconds, sizeof t.seconds, 1, f) == 1 &&
+           std::fread(t.rgb.data(), 1, t.rgb.size(), f) == t.rgb.size())
         thumbnails.push_back(t);
     std::fclose(f);
     return true;

@@ -17,9 +17,9 @@ struct Colour {
     unsigned char r, g, b;
 };
 // Distinct hues for up to twelve sections, then round again.
-constexpr Colour palette[] = {{230, 80, 70},  {240, 170, 50}, {200, 220, 60},  {90, 200, 90},
-                              {60, 200, 200}, {80, 140, 240}, {170, 110, 240}, {240, 110, 200},
-                              {180, 180, 180}, {150, 100, 60}, {40, 130, 90},  {250, 250, 250}};
+constexpr Colour palette[] = {{230, 80, 70},   {240, 170, 50}, {200, 220, 60},  {90, 200, 90},
+                              {60, 200, 200},  {80, 140, 240}, {170, 110, 240}, {240, 110, 200},
+                              {180, 180, 180}, {150, 100, 60}, {40, 130, 90},   {250, 250, 250}};
 
 void put(std::vector<unsigned char>& rgb, const PlotSize& s, int x, int y, Colour c) {
     if (x < 0 || y < 0 || x >= s.width || y >= s.height) return;
@@ -53,7 +53,8 @@ bool cost_plot_write(const std::string& path, const std::vector<ReportSample>& s
     PlotSize size;
     std::vector<unsigned char> rgb(static_cast<size_t>(size.width) * size.height * 3, 20);
     double t0 = samples.front().music_seconds, t1 = t0;
-    for (const ReportSample& s : samples) t0 = std::min(t0, s.music_seconds), t1 = std::max(t1, s.music_seconds);
+    for (const ReportSample& s : samples)
+        t0 = std::min(t0, s.music_seconds), t1 = std::max(t1, s.music_seconds);
     double top = plot_top_ms(samples);
     std::vector<Label> labels;
     const Colour grid{60, 60, 60};

@@ -16,7 +16,8 @@ struct PlotSize {
 struct PlotPoint {
     int x, y;
 };
-PlotPoint plot_point(const PlotSize& size, double t0, double t1, double top_ms, double music_seconds, double cost_seconds);
+PlotPoint plot_point(const PlotSize& size, double t0, double t1, double top_ms, double music_seconds,
+                     double cost_seconds);
 // The smallest power of ten (in ms, at least 10) above every cost.
 double plot_top_ms(const std::vector<ReportSample>& samples);
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
 #include <unistd.h>
 
 #include "app/frame.h"
@@ -38,16 +39,18 @@ struct TargetStorage {
     GLint width, height, format;
 };
 std::vector<TargetStorage> target_storage;
-bool fast_forward = false;       // asked for
-bool targets_shrunk = false;     // in force, from the next frame run on
+bool fast_forward = false;    // asked for
+bool targets_shrunk = false;  // in force, from the next frame run on
 
 // The colour and depth attachments of a framebuffer, as created.
 void note_attachments(GLuint fbo) {
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     for (GLenum point : {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT}) {
         GLint type = GL_NONE, name = 0;
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, point, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, point, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, point, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                              &type);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, point, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
+                                              &name);
         TargetStorage t{static_cast<GLuint>(name), type == GL_TEXTURE, 0, 0, 0};
         if (type == GL_TEXTURE) {
             glBindTexture(GL_TEXTURE_2D, t.name);
@@ -164,9 +167,13 @@ bool driver_fast_forwarding() { return fast_forward; }
 
 void driver_present() { present_frame(); }
 
-void driver_read_picture(std::vector<unsigned char>& rgb) { read_framebuffer(compose_framebuffer(), 1280, 720, rgb); }
+void driver_read_picture(std::vector<unsigned char>& rgb) {
+    read_framebuffer(compose_framebuffer(), 1280, 720, rgb);
+}
 
-void driver_read_scene_target(std::vector<unsigned char>& rgb) { read_framebuffer(scene_fbo, 1600, 900, rgb); }
+void driver_read_scene_target(std::vector<unsigned char>& rgb) {
+    read_framebuffer(scene_fbo, 1600, 900, rgb);
+}
 
 void driver_finish() {
     if (wav_open) music_offline_close_wav();

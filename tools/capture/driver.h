@@ -14,7 +14,7 @@ struct DriverOptions {
     unsigned seed = 1;           // generator seed at start-up
     std::string storyboard;      // "" = the data folder's keys.dat
     double fps = 60;
-    std::string wav_path;        // where the played mix goes; "" = nowhere
+    std::string wav_path;  // where the played mix goes; "" = nowhere
 };
 
 // Opens the screen and runs the show's start-up and music set-up.

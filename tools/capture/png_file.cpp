@@ -1,10 +1,10 @@
 // png_file.cpp: PNG output through libpng's simplified API.
 #include "png_file.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstring>
+
+#include <png.h>
 
 bool write_png(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb) {
     png_image image;

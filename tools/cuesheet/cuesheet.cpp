@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
         }
     }
     // Stable: keys of one line, and lines at one time, keep their written order.
-    std::stable_sort(cues.begin(), cues.end(), [](const Cue& a, const Cue& b) { return a.seconds < b.seconds; });
+    std::stable_sort(cues.begin(), cues.end(),
+                     [](const Cue& a, const Cue& b) { return a.seconds < b.seconds; });
     FILE* out = std::fopen(argv[2], "w");
     if (!out) fail(argv[2], "can't write the storyboard");
     for (const Cue& c : cues) std::fprintf(out, "%f %c\n", static_cast<float>(c.seconds), c.key);

@@ -7,13 +7,14 @@
 // slot maps back to the text it came from.
 #include "check.h"
 
-#include <mpg123.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+
+#include <mpg123.h>
+
 #include <string>
 #include <vector>
 
@@ -131,9 +132,7 @@ std::string lines_text(int first, int last) {
     return "lines " + std::to_string(first) + "-" + std::to_string(last);
 }
 
-std::string plural(int n, const char* word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
+std::string plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
 // "1 record never fires", "2 records never fire".
 std::string plural(int n, const char* word, const char* one_verb, const char* many_verb) {
@@ -197,7 +196,8 @@ std::string layout_problem(const Text& text, const Read& read, float time, int k
         if (split) return "";
         std::string message = "no key after the time " + quote(text, number_at, number_end) +
                               " on this line: the show takes " + describe_key(key) + " from line " +
-                              std::to_string(key_line) + " as its key and reads the rest of that line as another record";
+                              std::to_string(key_line) +
+                              " as its key and reads the rest of that line as another record";
         if (number_end < line_end(text, line)) message += " (a white-space key can't be read back)";
         return message;
     }
@@ -210,17 +210,20 @@ std::string layout_problem(const Text& text, const Read& read, float time, int k
 
 // Why a well-formed record never fires, or "" when it fires.
 std::string firing_problem(float time, int key, double music_seconds) {
-    if (time == storyboard_consumed) return "time -2 marks the record as fired: key " + describe_key(key) + " never fires";
+    if (time == storyboard_consumed)
+        return "time -2 marks the record as fired: key " + describe_key(key) + " never fires";
     if (std::isnan(time)) return "time nan is never reached: key " + describe_key(key) + " never fires";
     if (music_seconds >= 0 && time > music_seconds)
         return seconds_text(time) + " is after the end of the main music (" +
-               seconds_text(static_cast<float>(music_seconds)) + "): key " + describe_key(key) + " never fires";
+               seconds_text(static_cast<float>(music_seconds)) + "): key " + describe_key(key) +
+               " never fires";
     if (std::isinf(time)) return "time inf is never reached: key " + describe_key(key) + " never fires";
     if (time > finale_switch_seconds)
         return seconds_text(time) + " is after the finale switch (" + seconds_text(finale_switch_seconds) +
                "), where the show's clock stops: key " + describe_key(key) + " never fires";
     if (key < 27 || key > 122)
-        return "key " + describe_key(key) + " is outside the command keys (codes 27 to 122): consumed without effect";
+        return "key " + describe_key(key) +
+               " is outside the command keys (codes 27 to 122): consumed without effect";
     if (!key_has_command(key)) return "key " + describe_key(key) + " has no command: consumed without effect";
     return "";
 }
@@ -262,15 +265,16 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
     }
     index_lines(text);
 
-    const std::filesystem::path music =
-        std::filesystem::path(path).parent_path() / main_music_name;
+    const std::filesystem::path music = std::filesystem::path(path).parent_path() / main_music_name;
     double music_seconds = -1;
     std::string music_note;
     std::error_code ignored;
     if (!std::filesystem::exists(music, ignored))
-        music_note = std::string("no \"") + main_music_name + "\" beside the file: times not checked against the end of the music";
+        music_note = std::string("no \"") + main_music_name +
+                     "\" beside the file: times not checked against the end of the music";
     else if ((music_seconds = music_file_seconds(music.c_str())) < 0)
-        music_note = std::string("can't measure \"") + main_music_name + "\": times not checked against the end of the music";
+        music_note = std::string("can't measure \"") + main_music_name +
+                     "\": times not checked against the end of the music";
 
     std::vector<Finding> findings;
     std::vector<RecordState> state(reads.size(), record_fires);
@@ -310,7 +314,8 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             continue;
         }
         if (read.got == 1) {
-            findings.push_back({line, seconds_text(time) + " has no key before the end of the file: it fires nothing"});
+            findings.push_back(
+                {line, seconds_text(time) + " has no key before the end of the file: it fires nothing"});
             state[slot] = record_lost;
             continue;
         }
@@ -338,17 +343,18 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             if (count++ == 0) first = last;
         }
         if (count)
-            findings.push_back({record_line(end_marker),
-                                "time -1 ends the storyboard: " +
-                                    plural(count, "later record", "never fires", "never fire") + " (" +
-                                    lines_text(first, last) + ")"});
+            findings.push_back(
+                {record_line(end_marker), "time -1 ends the storyboard: " +
+                                              plural(count, "later record", "never fires", "never fire") +
+                                              " (" + lines_text(first, last) + ")"});
     }
 
     // The first Escape or "q" to fire ends the show: later ones never fire.
     int quit = -1;
     for (size_t slot = 0; slot < reads.size(); ++slot) {
         const int key = static_cast<unsigned char>(storyboard_keys[slot]);
-        if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2) continue;
+        if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2)
+            continue;
         if (key != 27 && key != 'q') continue;
         if (quit < 0 || storyboard_times[slot] < storyboard_times[quit]) quit = static_cast<int>(slot);
     }
@@ -356,7 +362,8 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
         const float quit_time = storyboard_times[quit];
         int count = 0, first = 0, last = 0;
         for (size_t slot = 0; slot < reads.size(); ++slot) {
-            if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2) continue;
+            if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2)
+                continue;
             const float time = storyboard_times[slot];
             if (time > quit_time || (time == quit_time && static_cast<int>(slot) > quit)) {
                 state[slot] = record_lost;
@@ -366,10 +373,11 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             }
         }
         if (count)
-            findings.push_back({record_line(quit), describe_key(storyboard_keys[quit]) + " ends the show at " +
-                                                       seconds_text(quit_time) + ": " +
-                                                       plural(count, "record", "after it never fires", "after it never fire") + " (" +
-                                                       lines_text(first, last) + ")"});
+            findings.push_back({record_line(quit),
+                                describe_key(storyboard_keys[quit]) + " ends the show at " +
+                                    seconds_text(quit_time) + ": " +
+                                    plural(count, "record", "after it never fires", "after it never fire") +
+                                    " (" + lines_text(first, last) + ")"});
     }
 
     if (!load.filled && load.stopped_at < 0) {
@@ -391,7 +399,8 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
     float first_time = 0, last_time = 0;
     int firing = 0;
     for (size_t slot = 0; slot < reads.size(); ++slot) {
-        if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2) continue;
+        if (state[slot] == record_lost || static_cast<int>(slot) == end_marker || reads[slot].got != 2)
+            continue;
         const int key = static_cast<unsigned char>(storyboard_keys[slot]);
         const float time = storyboard_times[slot];
         ++by_key[key];
@@ -406,13 +415,15 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
     for (const Finding& f : findings) std::fprintf(out, "%s:%d: %s\n", path, f.line, f.text.c_str());
     if (!music_note.empty()) std::fprintf(out, "%s: %s\n", path, music_note.c_str());
 
-    std::string summary = plural(total, "record") + ", " + std::to_string(total - bad) + " fire as written, " +
-                          std::to_string(bad) + " lost or misread";
+    std::string summary = plural(total, "record") + ", " + std::to_string(total - bad) +
+                          " fire as written, " + std::to_string(bad) + " lost or misread";
     std::string keys;
     for (int key = 0; key < 256; ++key)
-        if (by_key[key]) keys += (keys.empty() ? "" : ", ") + describe_key(key) + " " + std::to_string(by_key[key]);
+        if (by_key[key])
+            keys += (keys.empty() ? "" : ", ") + describe_key(key) + " " + std::to_string(by_key[key]);
     if (firing)
-        summary += "; commands: " + keys + "; from " + seconds_text(first_time) + " to " + seconds_text(last_time);
+        summary +=
+            "; commands: " + keys + "; from " + seconds_text(first_time) + " to " + seconds_text(last_time);
     else
         summary += "; no command fires";
     std::fprintf(out, "%s: %s\n", path, summary.c_str());
