@@ -248,7 +248,9 @@ TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
     for (float time : {1100.0f, 1200.0f}) {
         demo_time = time;
         clear_black();
-        draw_sheet_bridge(a, b);
+        LineBatch bridge;
+        collect_sheet_bridge(a, b, bridge);
+        draw_sheet_bridge(bridge);
         Box box = lit_box(read_frame(1280, 720));
         if (time <= 1100.0f) {
             EXPECT_EQ(box.right, -1);
@@ -403,8 +405,11 @@ TEST(LinesGl, BridgeAndLinksSaveNoMatrix) {
     demo_time = 1300;
     for (int shade : {0, 1}) {
         shade_switch = shade;
-        draw_sheet_bridge(a, b);
-        draw_cloud_links(a);
+        LineBatch bridge, links;
+        collect_sheet_bridge(a, b, bridge);
+        collect_cloud_links(a, links);
+        draw_sheet_bridge(bridge);
+        draw_cloud_links(links);
         expect_same_matrix(before, shade ? "pulse" : "flicker");
     }
     glLoadIdentity();

@@ -59,7 +59,8 @@ void draw_frame_at(float time) {
     gluPerspective(88.0, 1280.0f / 720.0f, 0.0001, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    scene_timeline();
+    advance_scene();
+    draw_scene();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     draw_scene_target();
 }
@@ -133,7 +134,7 @@ TEST(FlashesOnDriver, SecondFlareGreysInkByItsFadeThenItsDimming) {
     demo_time_d = 1500.0;
     frame_step = 1.0f;
     glPushMatrix();
-    draw_flashes();
+    draw_flashes(advance_flashes());
     glPopMatrix();
     EXPECT_EQ(flare_b_time, 1496.0f);
     float s = flare_fade(1500.0, 1496.0f);

@@ -107,6 +107,7 @@ TEST_F(TextDrawTest, CreditsShowOnlyTheTitleBeforeTheFinalePlays) {
     glClear(GL_COLOR_BUFFER_BIT);
     credits_last_position = 2.0f;
     credits_scroll = 0;
+    advance_end_credits();
     draw_end_credits(-0.05f, -0.34f);
     std::vector<Rgb8> screen = read_pixels(screen_fbo, 1280, 720);
     auto at = [&](float x, float y) {
@@ -130,6 +131,7 @@ TEST_F(TextDrawTest, CreditsRiseWithTheirClockAndShowThePicture) {
     // A scroll of 15 lifts every line by one screen height.
     credits_last_position = 0;
     credits_scroll = 15.0f;
+    advance_end_credits();
     draw_end_credits(-0.05f, -0.34f);
     EXPECT_FLOAT_EQ(credits_offset, 1.0f);
     std::vector<Rgb8> screen = read_pixels(screen_fbo, 1280, 720);

@@ -1,12 +1,12 @@
 // frame.cpp: the display, keyboard and reshape callbacks and the per-frame update.
 //
 // The music position is the only clock: each frame reads it, derives
-// frame_step from its change, draws the scene timeline into the scene target,
-// runs the update (demo clock, storyboard, cloud, sheets) and copies the
-// picture out. The picture is composed at 1280 x 720 in its own framebuffer and
-// then drawn into the real window as one textured quad, scaled to fit with
-// black bars, so every window size shows the same composition. Depends on
-// every subsystem.
+// frame_step from its change, advances the scene timeline, draws it into the
+// scene target, runs the update (demo clock, storyboard, cloud, sheets) and
+// copies the picture out. step_frame makes the same changes of state without
+// a GL call, so the show can be moved to any moment quickly. The picture is composed at 1280 x 720 in its own
+// framebuffer and then drawn into the real window as one textured quad, scaled to fit with black bars, so
+// every window size shows the same composition. Depends on every subsystem.
 #include "app/frame.h"
 
 #include <GL/glew.h>
@@ -71,10 +71,20 @@ void create_compose_target() {
 
 unsigned compose_framebuffer() { return compose_fbo; }
 
-void draw_frame() {
+namespace {
+// The frame's clock: this frame's music position and the step since the last.
+void read_frame_clock() {
     music_seconds_prev = music_seconds_now;
     music_seconds_now = static_cast<float>(stream_seconds(main_stream));
     frame_step = compute_frame_step(music_seconds_now, music_seconds_prev);
+}
+
+bool credits_due() { return hidden_part_on == 0 && demo_time > 1799; }
+}  // namespace
+
+void draw_frame() {
+    read_frame_clock();
+    advance_scene();
 
     glUseProgram(0);
     glBindFramebuffer(GL_FRAMEBUFFER, scene_fbo);
@@ -87,14 +97,23 @@ void draw_frame() {
     float clear[3];
     choose_clear_colour(demo_time, clear);
     glClearColor(clear[0], clear[1], clear[2], 0);
+    draw_scene();
 
-    scene_timeline();
     update_frame();
+    const bool credits = credits_due();
+    if (credits) advance_end_credits();
 
     // The "screen": the composed 1280 x 720 picture.
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
     draw_scene_target();
-    if (hidden_part_on == 0 && demo_time > 1799) draw_end_credits(-0.05f, -0.34f);
+    if (credits) draw_end_credits(-0.05f, -0.34f);
+}
+
+void step_frame() {
+    read_frame_clock();
+    advance_scene();
+    update_frame();
+    if (credits_due()) advance_end_credits();
 }
 
 PictureBox fit_picture(int screen_w, int screen_h) {
@@ -172,7 +191,6 @@ void update_frame() {
     // Slow frames take several sheet steps; ordinary ones exactly one.
     step_sheet_for_frame(cloth_a, frame_step);
     step_sheet_for_frame(cloth_b, frame_step);
-    glutPostRedisplay();
 }
 
 void press_key(unsigned char key) {

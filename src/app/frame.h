@@ -36,6 +36,21 @@ void press_key(unsigned char key);
 void set_key_recording(bool on);
 // display_frame without the buffer swap, so a caller can read the picture back first.
 void draw_frame();
+// A frame's every change of state (clock, timeline, update, credits scroll) and
+// no GL call: the show moves on exactly as if draw_frame had run.
+void step_frame();
+// Whether frame k must be drawn, not just stepped, for the drawn frame `target`
+// to come out exactly as in a run that drew every frame. The GL state a frame
+// leaves behind reaches later frames in two ways: the model-view stack, which
+// the first frames fill for good (the 32-entry limit), and the attributes each
+// frame saves at its end for the next one to restore. So the first frames and
+// the last few before the target are drawn (unseen is enough); the rest only step.
+constexpr long settle_first_frames = 48;
+constexpr long settle_last_frames = 4;
+inline bool frame_needs_drawing(long k, long target) {
+    return k < settle_first_frames || (k < target && target - k <= settle_last_frames) || k == target;
+}
+// The per-frame update: demo clock, storyboard replay, cloud and sheets.
 void update_frame();
 void on_key(unsigned char key, int x, int y);
 void on_reshape(int width, int height);

@@ -31,13 +31,29 @@ void submit_segment(const LineSegment& s) {
 
 }  // namespace
 
-void draw_sheet_bridge(const ClothSheet& a, const ClothSheet& b) {
-    set_line_state();
+void collect_sheet_bridge(const ClothSheet& a, const ClothSheet& b, LineBatch& out) {
+    out.segments.clear();
+    out.strands = 0;
     for_each_sheet_bridge_segment(
-        a, b, demo_time, shade_switch, [](int) { glDisable(GL_TEXTURE_2D); }, submit_segment);
+        a, b, demo_time, shade_switch, [&out](int) { out.strands++; },
+        [&out](const LineSegment& s) { out.segments.push_back(s); });
 }
 
-void draw_cloud_links(const ClothSheet& s) {
+void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
+    out.segments.clear();
+    out.strands = 0;
+    for_each_cloud_link(s, cloud_positions, demo_time, shade_switch,
+                        [&out](const LineSegment& segment) { out.segments.push_back(segment); });
+}
+
+void draw_sheet_bridge(const LineBatch& bridge) {
     set_line_state();
-    for_each_cloud_link(s, cloud_positions, demo_time, shade_switch, submit_segment);
+    // Each strand's start switches texturing off; once is the same.
+    if (bridge.strands > 0) glDisable(GL_TEXTURE_2D);
+    for (const LineSegment& s : bridge.segments) submit_segment(s);
+}
+
+void draw_cloud_links(const LineBatch& links) {
+    set_line_state();
+    for (const LineSegment& s : links.segments) submit_segment(s);
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cmath>
+#include <vector>
 
 #include "app/random.h"
 #include "physics/cloth.h"
@@ -159,10 +160,20 @@ void for_each_cloud_link(const ClothSheet& s, const Vec3* cloud, float time, int
     }
 }
 
-// Draws the bridge from a to b at demo_time. Leaves depth test and blending
-// on, culling, lighting and texturing off, and the last width and colour.
-void draw_sheet_bridge(const ClothSheet& a, const ClothSheet& b);
+// The lines of one frame as the advance decided them: the flicker has drawn
+// its values from the shared generator, so drawing them again draws the same.
+struct LineBatch {
+    std::vector<LineSegment> segments;
+    int strands = 0;  // bridge strands started (drawn or not)
+};
 
-// Draws the links from s to the cloud at demo_time; leaves the same state as
-// the bridge, texturing untouched.
-void draw_cloud_links(const ClothSheet& s);
+// The bridge from a to b at demo_time, and the links from s to the cloud.
+void collect_sheet_bridge(const ClothSheet& a, const ClothSheet& b, LineBatch& out);
+void collect_cloud_links(const ClothSheet& s, LineBatch& out);
+
+// Draws a bridge batch. Leaves depth test and blending on, culling, lighting
+// and texturing off, and the last width and colour.
+void draw_sheet_bridge(const LineBatch& bridge);
+
+// Draws a links batch; leaves the same state as the bridge, texturing untouched.
+void draw_cloud_links(const LineBatch& links);

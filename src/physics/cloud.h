@@ -1,8 +1,8 @@
 // cloud.h: the drifting cloud of 1000 points.
 //
 // The points drift through a cube of edge 36 around the origin and wrap at its
-// faces. draw_cloud shows a faint web, a fading trail that jumps every 27
-// calls, and the points in three sizes, each layer in its own window of
+// faces. draw_cloud shows a faint web, a fading trail that jumps every 27 shown
+// frames, and the points in three sizes, each layer in its own window of
 // demo_time. The positions double as a flat array of 3000 doubles (x, y, z of
 // point 0, then point 1, ...) handed to GL without copying.
 // Depends on app/random.h, app/demo_state.h (trail_index, trail_time),
@@ -23,7 +23,8 @@ inline const double* cloud_flat() { return &cloud_positions[0].x; }
 void init_cloud();
 // One frame's drift, f = frame_step.
 void update_cloud(double f);
-// Draws the layers due at demo_time; needs a GL context.
+// Draws the layers due at demo_time; needs a GL context. The trail jumps in
+// the frame's advance (advance_trail, on every frame that shows it), not here.
 void draw_cloud();
 
 // The pure rules behind draw_cloud.
@@ -31,7 +32,7 @@ struct CloudLayers {
     bool web, trail, points;
 };
 CloudLayers cloud_layers(float time);
-// Counts one trail draw at `time`; every 27th moves trail_index on by 100
+// Counts one frame of the trail at `time`; every 27th moves trail_index on by 100
 // (back to 0 past 900) and stamps trail_time. Returns whether it jumped.
 bool advance_trail(float time);
 int next_trail_index(int index);

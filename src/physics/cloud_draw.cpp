@@ -33,7 +33,6 @@ void draw_cloud() {
         draw_flat(GL_LINES, 0, cloud_size);
     }
     if (layers.trail) {
-        advance_trail(t);
         float e = trail_fade(t, trail_time);
         float rgba[4];
         trail_colour(e, rgba);

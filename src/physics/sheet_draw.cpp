@@ -17,8 +17,7 @@ void send_vertex(const Vec3& p) {
     glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
 }
 
-void draw_fins(ClothSheet& s, int style) {
-    compute_normals(s);
+void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
@@ -97,7 +96,7 @@ void draw_late_strands(const ClothSheet& s) {
 
 }  // namespace
 
-void draw_sheet(ClothSheet& sheet, int mode, int style) {
+void draw_sheet(const ClothSheet& sheet, int mode, int style) {
     if (mode == 1) {
         draw_fins(sheet, style);
     } else if (mode == 0) {

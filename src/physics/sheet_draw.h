@@ -9,8 +9,10 @@
 
 #include "physics/cloth.h"
 
-// mode 0: strands; 1: textured fins; anything else draws nothing.
-void draw_sheet(ClothSheet& sheet, int mode, int style);
+// mode 0: strands; 1: textured fins; anything else draws nothing. The fins
+// are shaded by the particles' normals, which the frame's advance brings up
+// to date (compute_normals) before a sheet is drawn as fins.
+void draw_sheet(const ClothSheet& sheet, int mode, int style);
 
 // The texture slot for the fins at `time`, 1 to 48.
 int choose_sheet_texture(int cloth_texture, int style, float time);

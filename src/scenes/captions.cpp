@@ -55,7 +55,6 @@ void store_pose(const PanelPose& pose) {
 }
 
 void draw_ticker() {
-    ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity, demo_time);
     if (ticker_index <= 30) return;
     for (int j = -30; j <= 29; j++) {
         format_text(caption_text, "%c", ticker_key(storyboard_keys, storyboard_capacity, ticker_index + j));
@@ -157,6 +156,27 @@ PanelPose step_panel_sequence(float time) {
     return stored_pose();
 }
 
+// --- Advancing ----------------------------------------------------------------
+
+void advance_captions() {
+    if (!captions_running(sequence_mode, demo_time, finale_started)) return;
+    ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity, demo_time);
+}
+
+PanelPose advance_closing_sequence() {
+    switch (sequence_mode) {
+        case 1:
+        case 3:
+            return step_panel_sequence(demo_time);
+        case 2:
+            advance_tile_grid(grid_frames, grid_columns, grid_full, grid_shift);
+            break;
+        default:
+            break;
+    }
+    return resting_pose;
+}
+
 // --- Drawing ------------------------------------------------------------------
 
 void draw_captions() {
@@ -199,17 +219,16 @@ void draw_countdown_pass() {
     glPopAttrib();
 }
 
-void draw_closing_sequence() {
+void draw_closing_sequence(const PanelPose& pose) {
     switch (sequence_mode) {
         case 1:
         case 3:
-            draw_tile(step_panel_sequence(demo_time));
+            draw_tile(pose);
             break;
         case 4:
             draw_panel_tile(2.4f, -1.35f, 2.35f, 180, 180, 180, 1, 1, 1);
             break;
         case 2:
-            advance_tile_grid(grid_frames, grid_columns, grid_full, grid_shift);
             for (int k = grid_shift - 6; k <= grid_columns - 1; k++) {
                 float x = 0.68f * static_cast<float>(k) + 0.02f;
                 for (int r = 2; r >= -16; r--)

@@ -1,8 +1,10 @@
 // captions.h: the main show's captions and storyboard ticker, the countdown
 // panel pass and the closing sequence (one panel tile or a growing tile grid).
 //
-// What the timeline calls, and when (all main-show frames, never in the
-// hidden part):
+// The timeline's advance moves the ticker (advance_captions, at the end of the
+// lattice block) and the closing sequence (advance_closing_sequence, after the
+// title plates); the drawing below only reads. What the timeline draws, and
+// when (all main-show frames, never in the hidden part):
 //   draw_captions()          at the end of the lattice block, so only while
 //                            lattice_switch is 1 and demo_time_d > 210; leaves
 //                            the unit orthographic projection in force.
@@ -12,15 +14,23 @@
 //                            (and restores the save of the previous frame's
 //                            end first, once attrib_saved is 1).
 //   draw_closing_sequence()  right after draw_countdown_pass(): shows the
-//                            overlay target as a tile by sequence_mode.
+//                            overlay target as a tile by sequence_mode, at
+//                            the pose the advance returned.
 // Reads finale_started and attrib_saved from the timeline. Depends on
 // text/overlays.h, text/font.h, effects/plates.h, sync/storyboard.h,
 // app/targets.h, app/demo_state.h, audio/music.h, scenes/timeline.h.
 #pragma once
 
+struct PanelPose;
+
+void advance_captions();
+// Steps the panel (modes 1 and 3) or the tile grid (mode 2); returns the
+// panel's pose for this frame.
+PanelPose advance_closing_sequence();
+
 void draw_captions();
 void draw_countdown_pass();
-void draw_closing_sequence();
+void draw_closing_sequence(const PanelPose& pose);
 
 // --- State (program-static, never reset) --------------------------------------
 extern int ticker_index;   // storyboard slot on the ticker's centre line

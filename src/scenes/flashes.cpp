@@ -25,12 +25,12 @@ void grey(float level, float alpha) {
 }
 
 // The triangle tunnel: six nested triangles whose scalings accumulate.
-void draw_pulse_d(float time, double time_d, float step) {
+void draw_pulse_d(bool shown, double time_d) {
     glPushMatrix();
     glScalef(pulse_d_size, pulse_d_size, pulse_d_size);
     glTranslatef(0.0f, -0.3f, 0.0f);
     glLineWidth(3.0f);
-    if (advance_flash_clock(pulse_d_time, time, step, pulse_d_window)) {
+    if (shown) {
         float s = tunnel_fade(time_d, pulse_d_time);
         for (int k = 0; k < 6; ++k) {
             glScalef(static_cast<float>(2.7 - 1.3 * s), static_cast<float>(2.6 - 1.3 * s),
@@ -50,12 +50,11 @@ struct RingPulse {
     bool fade_grey;
 };
 
-void draw_ring_pulse(float& clock, float size, float window, const RingPulse& ring, float time, double time_d,
-                     float step) {
+void draw_ring_pulse(bool shown, float clock, float size, const RingPulse& ring, double time_d) {
     glPushMatrix();
     glScalef(size, size, size);
     glLineWidth(2.0f);
-    if (advance_flash_clock(clock, time, step, window)) {
+    if (shown) {
         float s = pulse_fade(time_d, clock, 4.5);
         glColor4f(0.0f, 0.0f, 0.0f, 0.4f);
         draw_ripple_ellipse(static_cast<float>(ring.inner - ring.growth * s));
@@ -66,10 +65,10 @@ void draw_ring_pulse(float& clock, float size, float window, const RingPulse& ri
     glPopMatrix();
 }
 
-void draw_pulse_e(float time, double time_d, float step) {
+void draw_pulse_e(bool shown, double time_d) {
     glPushMatrix();
     glLineWidth(2.0f);
-    if (advance_flash_clock(pulse_e_time, time, step, pulse_e_window)) {
+    if (shown) {
         glEnable(GL_BLEND);
         float s = pulse_fade(time_d, pulse_e_time, 4.5);
         float v = static_cast<float>(0.46 - 0.3 * s);
@@ -93,14 +92,13 @@ void draw_pulse_e(float time, double time_d, float step) {
 }
 
 // The ray: a new random direction on every frame it draws.
-void draw_pulse_c(float time, double time_d, float step) {
+void draw_pulse_c(bool shown, RayEnd end, double time_d) {
     glPushMatrix();
     glScalef(pulse_c_size, pulse_c_size, pulse_c_size);
     glLineWidth(2.0f);
-    if (advance_flash_clock(pulse_c_time, time, step, pulse_c_window)) {
+    if (shown) {
         float s = pulse_fade(time_d, pulse_c_time, 4.5);
         grey(s, s);
-        RayEnd end = next_ray_end();
         glBegin(GL_LINES);
         glVertex3f(0.0f, 0.0f, 0.0f);
         glVertex3f(end.x, end.y, 0.0f);
@@ -109,8 +107,8 @@ void draw_pulse_c(float time, double time_d, float step) {
     glPopMatrix();
 }
 
-void draw_flare_a(float time, double time_d, float step) {
-    if (!advance_flash_clock(flare_a_time, time, step, flare_window)) return;
+void draw_flare_a(bool shown, double time_d) {
+    if (!shown) return;
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPushMatrix();
     float s = flare_fade(time_d, flare_a_time);
@@ -125,8 +123,8 @@ void draw_flare_a(float time, double time_d, float step) {
     glPopMatrix();
 }
 
-void draw_flare_b(float time, double time_d, float step) {
-    if (!advance_flash_clock(flare_b_time, time, step, flare_window)) return;
+void draw_flare_b(bool shown, float time, double time_d) {
+    if (!shown) return;
     float u = flare_b_dim(time, flare_b_time);
     glColor4f(u, u, u, 1.0f);
     glPushMatrix();
@@ -141,38 +139,55 @@ void draw_flare_b(float time, double time_d, float step) {
 }
 }  // namespace
 
-void draw_flashes() {
-    float time = demo_time;
-    double time_d = demo_time_d;
-    float step = frame_step;
-    draw_pulse_d(time, time_d, step);
-    draw_ring_pulse(pulse_b_time, pulse_b_size, pulse_b_window, {1.99, 2.01, 2.0, 0.1, true}, time, time_d,
-                    step);
-    draw_ring_pulse(pulse_a_time, pulse_a_size, pulse_a_window, {2.99, 3.01, 3.0, 0.7, false}, time, time_d,
-                    step);
-    draw_pulse_e(time, time_d, step);
+FlashFrame advance_flashes() {
+    const float time = demo_time, step = frame_step;
+    FlashFrame f;
+    f.pulse_d = advance_flash_clock(pulse_d_time, time, step, pulse_d_window);
+    f.pulse_b = advance_flash_clock(pulse_b_time, time, step, pulse_b_window);
+    f.pulse_a = advance_flash_clock(pulse_a_time, time, step, pulse_a_window);
+    f.pulse_e = advance_flash_clock(pulse_e_time, time, step, pulse_e_window);
+    f.pulse_c = advance_flash_clock(pulse_c_time, time, step, pulse_c_window);
+    if (f.pulse_c) f.ray = next_ray_end();
+    f.flare_a = advance_flash_clock(flare_a_time, time, step, flare_window);
+    f.flare_b = advance_flash_clock(flare_b_time, time, step, flare_window);
+    return f;
+}
+
+void draw_flashes(const FlashFrame& f) {
+    const double time_d = demo_time_d;
+    draw_pulse_d(f.pulse_d, time_d);
+    draw_ring_pulse(f.pulse_b, pulse_b_time, pulse_b_size, {1.99, 2.01, 2.0, 0.1, true}, time_d);
+    draw_ring_pulse(f.pulse_a, pulse_a_time, pulse_a_size, {2.99, 3.01, 3.0, 0.7, false}, time_d);
+    draw_pulse_e(f.pulse_e, time_d);
     // The texture bound at the start of the frame becomes current; nothing
     // below sends texture coordinates.
     glEnable(GL_TEXTURE_2D);
-    draw_pulse_c(time, time_d, step);
+    draw_pulse_c(f.pulse_c, f.ray, time_d);
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_POLYGON_SMOOTH);
-    draw_flare_a(time, time_d, step);
-    draw_flare_b(time, time_d, step);
+    draw_flare_a(f.flare_a, time_d);
+    draw_flare_b(f.flare_b, demo_time, time_d);
 }
 
-void draw_burst() {
-    float time = demo_time;
-    if (!burst_window(time)) return;
-    if (!advance_burst(burst_time, time)) return;
+BurstFrame advance_burst_frame() {
+    const float time = demo_time;
+    BurstFrame f;
+    if (!burst_window(time)) return f;
+    if (!advance_burst(burst_time, time)) return f;
+    f.shown = true;
+    f.alpha = burst_alpha(time, burst_time);
+    // Reseeds the shared generator, in the frame's order of draws from it.
+    compute_burst_dots(burst_seed, f.alpha, burst_count, f.dots);
+    return f;
+}
+
+void draw_burst(const BurstFrame& f) {
+    if (!f.shown) return;
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    float a = burst_alpha(time, burst_time);
-    glColor4f(a, a, a, a);
-    BurstDot dots[burst_dot_count];
-    compute_burst_dots(burst_seed, a, burst_count, dots);
-    for (const BurstDot& dot : dots) {
+    glColor4f(f.alpha, f.alpha, f.alpha, f.alpha);
+    for (const BurstDot& dot : f.dots) {
         glPushMatrix();
         grey(1.0f, dot.alpha);
         glTranslatef(dot.x, dot.y, 0.0f);

@@ -1,5 +1,5 @@
-// hidden.cpp: the hidden part's frame: runs the rules of hidden_logic.cpp on
-// the program's one HiddenState and draws the result. Depends on
+// hidden.cpp: the hidden part's frame: advances the rules of hidden_logic.cpp
+// on the program's one HiddenState, then draws the result. Depends on
 // audio/music.h, effects/shapes.h (rect) and text/font.h (our_font).
 #include "scenes/hidden.h"
 
@@ -33,7 +33,7 @@ void draw_band(float r, float g, float b, float lift, float height) {
 
 }  // namespace
 
-void run_hidden_part() {
+void advance_hidden_part() {
     // The position is read before the music starts: the first frame sees 0.
     const float seconds = static_cast<float>(stream_seconds(hidden_stream));
     const float dete = advance_hidden_clock(hidden, seconds);
@@ -41,7 +41,13 @@ void run_hidden_part() {
         hidden.music_started = 1;
         music_switch_to(hidden_stream);
     }
+    step_hidden_beat(hidden, stdout);
+    compute_hidden_dots(hidden, hidden_dots);
+    scroll_hidden_text(hidden, dete);
+    layout_hidden_text(hidden, hidden_glyphs);
+}
 
+void draw_hidden_part() {
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -59,8 +65,6 @@ void run_hidden_part() {
     glColor4f(0.06f, 0.06f, 0.06f, 1.0f);
     rect(0.0f, 0.38f, 1.0f, 0.48f);
 
-    step_hidden_beat(hidden, stdout);
-    compute_hidden_dots(hidden, hidden_dots);
     for (const HiddenDot& d : hidden_dots) {
         glColor4d(d.r, d.g, d.b, d.a);
         rect(d.x, d.y, d.w, d.h);
@@ -68,11 +72,15 @@ void run_hidden_part() {
 
     draw_band(0.95f, 0.15f, 0.16f, 0.0f, 0.38f);  // bottom band
 
-    scroll_hidden_text(hidden, dete);
-    layout_hidden_text(hidden, hidden_glyphs);
     draw_band(0.2f, 0.3f, 0.2f, 0.3f, 0.1f);  // text band
     glColor4f(0.9f, 0.7f, 0.8f, 1.0f);
     for (const HiddenGlyph& g : hidden_glyphs) freetype::print(our_font, g.x, 375.0f, "%c", g.ch);
 
     glPopMatrix();
+}
+
+void reset_hidden_part() {
+    hidden = HiddenState{};
+    hidden_dots.clear();
+    hidden_glyphs.clear();
 }

@@ -21,12 +21,17 @@
 
 // --- Entry -----------------------------------------------------------------
 
-// Draws one frame of the hidden part. The scene timeline calls it, instead of
-// the whole main show, on every frame on which `hidden_part_on` is 1 (from the
-// first such frame on, for the rest of the process). On the first call it stops
-// all music and plays the hidden stream. Expects the scene target bound and
-// model-view the current matrix mode; leaves the unit orthographic projection.
-void run_hidden_part();
+// One frame of the hidden part. The scene timeline runs it, instead of the
+// whole main show, on every frame on which `hidden_part_on` is 1 (from the
+// first such frame on, for the rest of the process). The advance reads the
+// hidden stream, steps the beat, the dots and the scroller (the first one
+// stops all music and plays the hidden stream); the drawing reads the result.
+// It expects the scene target bound and model-view the current matrix mode,
+// and leaves the unit orthographic projection.
+void advance_hidden_part();
+void draw_hidden_part();
+// Back to the state before the first hidden frame.
+void reset_hidden_part();
 
 // --- The scroll text ---------------------------------------------------------
 

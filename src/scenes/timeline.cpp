@@ -27,9 +27,6 @@
 #include "scenes/timeline_rules.h"
 
 namespace {
-struct Anchor {
-    float x, y, z;
-};
 
 Anchor anchor_of(const ClothSheet& sheet) {
     return {static_cast<float>(sheet.anchor_offset.x), static_cast<float>(sheet.anchor_offset.y),
@@ -63,9 +60,7 @@ void switch_to_finale(float time) {
     if (advance_finale(time)) music_switch_to(finale_stream);
 }
 
-void place_camera() {
-    Anchor a = anchor_of(cloth_a);
-    Anchor b = anchor_of(cloth_b);
+void place_camera(const Anchor& a, const Anchor& b) {
     rotate_about(10.0f, b.x, b.y, -b.z);
     rotate_about(-10.0f, -a.x, -a.y, a.z);
     glTranslatef(-b.x, -b.y, -b.z);
@@ -140,13 +135,9 @@ void draw_particle_cloud() {
     glPopMatrix();
 }
 
-void draw_glow_sphere(float time, double time_d) {
+void draw_glow_sphere(float fade, double time_d) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    GlowState glow{glow_time, glow_counter};
-    float fade = advance_glow(glow, time);
-    glow_time = glow.time;
-    glow_counter = glow.counter;
     float rgba[4];
     glow_colour(fade, rgba);
     glColor4fv(rgba);
@@ -202,21 +193,20 @@ void draw_styled_cloth_b(float time) {
     glPopMatrix();
 }
 
-void draw_lattice_block(float time, double time_d) {
+void draw_lattice_block(const SceneFrame& f) {
+    const float time = f.time;
+    const double time_d = f.time_d;
     glPushMatrix();
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     scale_lattice();
     rotate_by_spins();
-    if (time > 1100.0f) {
-        sphere_hidden = 1;
-        draw_sheet_bridge(cloth_a, cloth_b);
-    }
+    if (time > 1100.0f) draw_sheet_bridge(f.bridge);
     if (time_d > 1270.0 && time_d < 1360.0) {
-        draw_cloud_links(cloth_a);
-        draw_cloud_links(cloth_b);
+        draw_cloud_links(f.links_a);
+        draw_cloud_links(f.links_b);
     }
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    if (time > 440.0f && time < 1000.0f) draw_glow_sphere(time, time_d);
+    if (time > 440.0f && time < 1000.0f) draw_glow_sphere(f.glow_fade, time_d);
     draw_sheet(cloth_b, cloth_draw_flag, 0);
     draw_sheet(cloth_a, cloth_draw_flag, 0);
     draw_anchor_sphere(time);
@@ -226,7 +216,7 @@ void draw_lattice_block(float time, double time_d) {
     rotate_by_spins();
     draw_sheet(cloth_a, cloth_draw_flag, 4);
     glPopMatrix();
-    draw_burst();
+    draw_burst(f.burst);
     glPopMatrix();
     draw_captions();
 }
@@ -240,26 +230,73 @@ void draw_title_plates(float time) {
     glPopMatrix();
 }
 
-void draw_main_show() {
-    float time = demo_time;
-    double time_d = demo_time_d;
-    float step = frame_step;
+// --- Advancing: every state change of a main-show frame, in drawing order ---
 
+// The lattice block's changes: the small sphere hidden for good, the line
+// batches (their flicker draws from the generator), the glow's clock, the
+// normals of every sheet drawn as fins, the burst and the ticker.
+void advance_lattice_block(SceneFrame& f) {
+    const float time = f.time;
+    const double time_d = f.time_d;
+    if (time > 1100.0f) {
+        sphere_hidden = 1;
+        collect_sheet_bridge(cloth_a, cloth_b, f.bridge);
+    }
+    if (time_d > 1270.0 && time_d < 1360.0) {
+        collect_cloud_links(cloth_a, f.links_a);
+        collect_cloud_links(cloth_b, f.links_b);
+    }
+    if (time > 440.0f && time < 1000.0f) {
+        GlowState glow{glow_time, glow_counter};
+        f.glow_fade = advance_glow(glow, time);
+        glow_time = glow.time;
+        glow_counter = glow.counter;
+    }
+    // Fin normals follow the positions they are drawn at; recomputing them
+    // for a second fin pass of the same sheet gives the same values.
+    const bool b_as_fins = cloth_draw_flag == 1 || (cloth_b_style == 3 && 1 - cloth_draw_flag == 1);
+    if (b_as_fins) compute_normals(cloth_b);
+    if (cloth_draw_flag == 1) compute_normals(cloth_a);
+    f.burst = advance_burst_frame();
+    advance_captions();
+}
+
+void advance_main_show(SceneFrame& f) {
+    const float time = f.time;
+    const float step = frame_step;
     switch_to_finale(time);
+    // The camera is placed from the anchors as they stand before the noise moves them.
+    f.camera_a = anchor_of(cloth_a);
+    f.camera_b = anchor_of(cloth_b);
+    cloth_a.anchor_spin += 0.08 * step;
+    cloth_b.anchor_spin -= 0.01 * step;
+    if (time > 1400.0f) f.flashes = advance_flashes();
+    move_anchors_by_noise(time);
+    if (cloud_layers(time).trail) advance_trail(time);
+    f.lattice = lattice_switch == 1 && f.time_d > 210.0;
+    if (f.lattice) advance_lattice_block(f);
+    f.panel_pose = advance_closing_sequence();
+    place_roots(cloth_a);
+    place_roots(cloth_b);
+}
+
+// --- Drawing: reads the frame record and the state, changes neither --------
+
+void draw_main_show(const SceneFrame& f) {
+    const float time = f.time;
+    const double time_d = f.time_d;
+
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_LINE_SMOOTH);
     glDisable(GL_TEXTURE_2D);
-    place_camera();
-    cloth_a.anchor_spin += 0.08 * step;
-    cloth_b.anchor_spin -= 0.01 * step;
+    place_camera(f.camera_a, f.camera_b);
     glTranslatef(0.0f, 0.0f, -2.0f);
     set_drawing_state();
     if (time > 330.0f && time < 375.0f) draw_wire_torus(time);
-    if (time > 1400.0f) draw_flashes();
+    if (time > 1400.0f) draw_flashes(f.flashes);
     glEnable(GL_DEPTH_TEST);
-    move_anchors_by_noise(time);
     draw_particle_cloud();
     if (depth_test_on == 1) {
         glEnable(GL_DEPTH_TEST);
@@ -272,26 +309,38 @@ void draw_main_show() {
         glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
         glDisable(GL_LINE_SMOOTH);
     }
-    if (lattice_switch == 1 && time_d > 210.0) draw_lattice_block(time, time_d);
+    if (f.lattice) draw_lattice_block(f);
     draw_title_plates(time);
     draw_countdown_pass();
-    draw_closing_sequence();
+    draw_closing_sequence(f.panel_pose);
     glViewport(0, 0, 1280, 720);
     // Kept until the next frame's countdown pass restores it.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     attrib_saved = 1;
-    place_roots(cloth_a);
-    place_roots(cloth_b);
 }
+
+SceneFrame scene_frame;
 }  // namespace
 
 void init_timeline() { limit_modelview_stack(); }
 
-void scene_timeline() {
-    limit_modelview_stack();
-    if (hidden_part_on == 1) {
-        run_hidden_part();
+void advance_scene() {
+    SceneFrame& f = scene_frame;
+    f.time = demo_time;
+    f.time_d = demo_time_d;
+    f.hidden = hidden_part_on == 1;
+    if (f.hidden) {
+        advance_hidden_part();
         return;
     }
-    draw_main_show();
+    advance_main_show(f);
+}
+
+void draw_scene() {
+    limit_modelview_stack();
+    if (scene_frame.hidden) {
+        draw_hidden_part();
+        return;
+    }
+    draw_main_show(scene_frame);
 }

@@ -1,12 +1,20 @@
-// timeline.h: the scene timeline, which draws the whole show frame by frame.
+// timeline.h: the scene timeline, which runs the whole show frame by frame.
 //
-// Called once per frame by the display callback with the scene target bound,
-// the viewport, perspective projection, identity model-view and clear colour
-// set. It decides from demo_time (the previous frame's), the demo state and
-// its own state below what is drawn, switches the music to the finale once,
-// and hands over to the hidden part for good once that is on. Depends on
-// every drawing subsystem (effects, physics, text) and on the music player.
+// A front end and a back end. advance_scene decides from demo_time (the
+// previous frame's), the demo state and its own state below what the frame
+// shows, and makes every change of state the frame makes: it switches the
+// music to the finale once, hands over to the hidden part for good once that
+// is on, and records what the drawing needs in a SceneFrame. draw_scene then
+// submits that frame to GL, with the scene target bound and the viewport,
+// perspective projection, identity model-view and clear colour set; it reads
+// state and changes none, so frames can be stepped without drawing them.
+// Depends on every drawing subsystem (effects, physics, text) and on the
+// music player.
 #pragma once
+
+#include "effects/lines.h"
+#include "scenes/captions.h"
+#include "scenes/flashes.h"
 
 // State of the timeline, read by the captions and closing sequence.
 extern int finale_started;  // 1 once the music has switched to the finale stream
@@ -14,7 +22,33 @@ extern float glow_time;     // time of the small sphere's last glow pulse
 extern int glow_counter;    // frames counted toward the next glow pulse
 extern int attrib_saved;    // 1 once a frame has left all attribute groups saved
 
-void scene_timeline();
+// What the advance decided for one frame, for the drawing to show: the values
+// drawn from the shared generator, the anchors the camera was placed from
+// before the noise moved them, and the results of the clocks it stepped.
+struct Anchor {
+    float x, y, z;
+};
+struct SceneFrame {
+    float time = 0;     // demo_time the frame was decided on
+    double time_d = 0;  // its double copy
+    bool hidden = false;
+    Anchor camera_a{}, camera_b{};
+    FlashFrame flashes;
+    bool lattice = false;
+    LineBatch bridge, links_a, links_b;
+    float glow_fade = 0;
+    BurstFrame burst;
+    PanelPose panel_pose{};
+};
+
+// Every state change of one frame of the timeline, in the order the drawing
+// used to make them: the finale switch, the anchors' spin and noise, the
+// flashes, the trail, the lattice block (bridge and links, glow, fin normals,
+// burst, ticker), the closing sequence and the roots; or the hidden part's
+// frame. Makes no GL call.
+void advance_scene();
+// Draws the frame the last advance decided, from state it only reads.
+void draw_scene();
 
 // Makes the driver's model-view stack behave as the show's 32 entries; the
 // first frame does it anyway, the frame loop may call it earlier.

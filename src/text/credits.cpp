@@ -127,10 +127,12 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     freetype::print(our_font, text_x, text_y, "%s", text);
 }
 
-void draw_end_credits(float x_origin, float y_origin) {
-    float position = static_cast<float>(stream_seconds(finale_stream));
-    advance_credits_scroll(position);
+void advance_end_credits() {
+    advance_credits_scroll(static_cast<float>(stream_seconds(finale_stream)));
+    credits_offset = credits_offset_for(credits_scroll);
+}
 
+void draw_end_credits(float x_origin, float y_origin) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -141,7 +143,6 @@ void draw_end_credits(float x_origin, float y_origin) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
 
-    credits_offset = credits_offset_for(credits_scroll);
     float line_y = y_origin - 0.1f;
     glTranslatef(0, credits_offset * 1.001f, 0);
 

@@ -23,8 +23,10 @@ extern float credits_offset;  // upward shift of all lines, screen heights
 // Takes the finale stream's position (seconds, as a float) of this frame.
 void advance_credits_scroll(float position);
 
-// Called by the display callback each frame once demo_time passes 1799
-// (unless the hidden part is on), with (-0.05, -0.34).
+// Each frame once demo_time passes 1799 (unless the hidden part is on): the
+// advance reads the finale stream and moves the scroll; the display callback
+// then draws the credits at (-0.05, -0.34) from that scroll.
+void advance_end_credits();
 void draw_end_credits(float x_origin, float y_origin);
 
 // pass 0 draws the line's bar (or the picture), pass 1 its text.

@@ -371,26 +371,40 @@ int main(int argc, char** argv) {
         if (finale_at >= 0 && seconds >= finale_at + 60) break;
         if (seconds > 1800) break;  // a show whose music never reaches its finale
 
+        // Only the frames something keeps are drawn; of the rest, those the GL
+        // state of a kept frame depends on run unseen and the others only step.
+        auto is_kept = [&](long j) {
+            if (j < first_drawn) return false;
+            FrameUse u = frame_use(j, sheet_every);
+            return u.video || u.png || u.thumbnail || options.report;
+        };
         bool wanted = k >= first_drawn;
-        driver_fast_forward(!wanted && !options.draw_all);
+        FrameUse use = wanted ? frame_use(k, sheet_every) : FrameUse{false, false, false};
+        bool kept = is_kept(k);
+        bool drawn = kept || options.draw_all || k < settle_first_frames;
+        for (long j = k + 1; !drawn && j <= k + settle_last_frames; j++) drawn = is_kept(j);
         auto t0 = std::chrono::steady_clock::now();
         float cleared_at = demo_time;  // the clock the frame picks its clear colour by
-        driver_run_frame(k);
+        if (drawn) {
+            driver_fast_forward(!kept && !options.draw_all);
+            driver_run_frame(k);
+        } else {
+            driver_step_frame(k);
+        }
         bool finale = demo_time > 1810;
         if (finale && finale_at < 0) {
             finale_at = seconds;
             if (options.to < 0) estimated_end = seconds + 60;
         }
-        FrameUse use = wanted ? frame_use(k, sheet_every) : FrameUse{false, false, false};
         if (use.video || use.png || use.thumbnail)
             driver_read_picture(picture);
-        else
+        else if (drawn)
             glFinish();
         double frame_time = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        driver_present();
+        if (kept) driver_present();
         frames_run = k + 1;
         if (!is_piece()) show_progress(seconds, estimated_end);
-        if (!wanted) continue;
+        if (!kept) continue;
         if (options.report) {
             // Read after the timing, so the times stay the frame's own.
             if (!(use.video || use.png || use.thumbnail)) driver_read_picture(picture);

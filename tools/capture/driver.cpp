@@ -1,6 +1,7 @@
 // driver.cpp: the frame driver over the show's start-up and frame loop.
 //
-// Fast-forward shrinks the storage of every render target to one pixel: the
+// A frame can be drawn, drawn unseen, or only stepped (no GL call at all).
+// Drawing unseen (fast-forward) shrinks the storage of every render target to one pixel: the
 // show's GL calls, state and attribute stack stay exactly as they are, but
 // almost nothing is rasterised. Storage is not attribute state, so nothing a
 // frame saves with glPushAttrib can carry the change into a drawn frame.
@@ -138,7 +139,9 @@ void driver_queue_press(double seconds, unsigned char key) {
     pending_presses.insert(at, Press{seconds, key});
 }
 
-void driver_run_frame(long k) {
+namespace {
+// Frame k's clock and the presses due by then.
+void start_frame(long k) {
     double target = static_cast<double>(k) / driver_options.fps;
     if (target > clock_seconds) music_offline_advance(target - clock_seconds);
     clock_seconds = std::max(clock_seconds, target);
@@ -148,6 +151,11 @@ void driver_run_frame(long k) {
         pending_presses.erase(pending_presses.begin());
         press_key(key);
     }
+}
+}  // namespace
+
+void driver_run_frame(long k) {
+    start_frame(k);
     // Only a frame about to run changes the storage, so turning fast-forward
     // on and off again between frames leaves the last picture readable.
     if (fast_forward != targets_shrunk) {
@@ -159,6 +167,11 @@ void driver_run_frame(long k) {
     // llvmpipe, frames left unfinished have read back as an older frame's
     // picture, several frames in a row; finishing each one keeps reads exact.
     glFinish();
+}
+
+void driver_step_frame(long k) {
+    start_frame(k);
+    step_frame();
 }
 
 void driver_fast_forward(bool on) { fast_forward = on; }

@@ -23,6 +23,9 @@ void driver_start(const DriverOptions& options);
 void driver_queue_press(double seconds, unsigned char key);
 // Runs frame k: clock to k / fps, due presses, then the whole frame (not presented).
 void driver_run_frame(long k);
+// Frame k's changes of state only, without a GL call. Which frames before a
+// drawn one must still be drawn for it to come out right: frame_needs_drawing.
+void driver_step_frame(long k);
 // Fast-forward: while on, frames make every GL call as usual, in the same
 // order and with the same state, but rasterise only one pixel of each render
 // target, so they cost little more than their CPU side. Nothing of the show
