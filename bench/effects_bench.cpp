@@ -5,8 +5,8 @@
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
-#include "app/demo_state.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "effects/lines.h"
 #include "physics/cloth.h"
 #include "support/gl_window.h"
@@ -53,7 +53,7 @@ void open_scene_target() {
 
 void bm_draw_bridge(benchmark::State& state) {
     open_scene_target();
-    shade_switch = static_cast<int>(state.range(0));
+    demo.shade_switch = static_cast<int>(state.range(0));
     demo_time = 1207.0f;
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

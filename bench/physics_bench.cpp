@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
 #include "physics_oracle.h"

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
-#include "app/random.h"
 #include "app/targets.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 
 TEST(FrameStep, FollowsTheMusicPosition) {
     // The same position twice is a nominal step, never a frozen one.
@@ -84,16 +84,16 @@ TEST(TextureFiles, FollowTheSlotRule) {
 }
 
 TEST(DemoState, InitialValuesAndReset) {
-    field_of_view = 35;
-    cloth_texture = 20;
-    sequence_start = 5;
+    demo.field_of_view = 35;
+    demo.cloth_texture = 20;
+    demo.sequence_start = 5;
     reset_demo_state();
-    EXPECT_EQ(field_of_view, 88.0f);
-    EXPECT_EQ(cloth_b_style, 3);
-    EXPECT_EQ(cloth_texture, 1);
-    EXPECT_EQ(depth_test_on, 1);
-    EXPECT_EQ(sequence_start, 1e10f);
-    EXPECT_EQ(pulse_d_time, 22275.5f);
-    EXPECT_EQ(trail_time, -1.0f);
-    EXPECT_EQ(burst_seed, 800);
+    EXPECT_EQ(demo.field_of_view, 88.0f);
+    EXPECT_EQ(demo.cloth_b_style, 3);
+    EXPECT_EQ(demo.cloth_texture, 1);
+    EXPECT_EQ(demo.depth_test_on, 1);
+    EXPECT_EQ(demo.sequence_start, 1e10f);
+    EXPECT_EQ(demo.pulse_d_time, 22275.5f);
+    EXPECT_EQ(demo.trail_time, -1.0f);
+    EXPECT_EQ(demo.burst_seed, 800);
 }

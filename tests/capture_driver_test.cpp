@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 
 namespace {
@@ -30,10 +30,10 @@ TEST_F(Driver, PressReachesTheCommandOnItsFrame) {
     driver_queue_press(0.5, 'A');
     for (long k = 0; k < 5; k++) {
         driver_run_frame(k);
-        EXPECT_EQ(spin_x, 0.0f) << "frame " << k;
+        EXPECT_EQ(demo.spin_x, 0.0f) << "frame " << k;
     }
     driver_run_frame(5);
-    EXPECT_EQ(spin_x, 10.0f);
+    EXPECT_EQ(demo.spin_x, 10.0f);
 }
 
 TEST_F(Driver, FrameStepFollowsTheDriverClock) {

@@ -12,7 +12,7 @@ check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 : >"$work/empty.dat"
-"$capture" --seed 1 --fps 10 --to 8 --storyboard "$work/empty.dat" --report 2>"$work/report"
+"$capture" --seed 1 --fps 10 --to 8 --storyboard "$work/empty.dat" --report --report-plot "$work/plot.png" 2>"$work/report"
 status=$?
 check "the capture succeeds" '[ $status = 0 ]'
 check "the report has the framing columns" 'grep -q "framed *mostly clear" "$work/report"'

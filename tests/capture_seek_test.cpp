@@ -16,9 +16,9 @@
 
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 #include "render_pixels.h"
 

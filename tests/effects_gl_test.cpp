@@ -9,9 +9,9 @@
 
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/targets.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "effects/lines.h"
 #include "effects/plates.h"
 #include "effects/shapes.h"
@@ -241,7 +241,7 @@ TEST(LinesGl, BridgeSetsItsStateAndDrawsOnlyAfterItsStart) {
     b.particles.resize(2);
     a.particles[0].position = Vec3{-0.5, 0.5, 0};
     b.particles[0].position = Vec3{0.5, -0.5, 0};
-    shade_switch = 1;
+    demo.shade_switch = 1;
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
     glEnable(GL_LIGHTING);
@@ -404,7 +404,7 @@ TEST(LinesGl, BridgeAndLinksSaveNoMatrix) {
     for (Vec3& p : cloud_positions) p = Vec3{0.1, 0.2, 0.3};
     demo_time = 1300;
     for (int shade : {0, 1}) {
-        shade_switch = shade;
+        demo.shade_switch = shade;
         LineBatch bridge, links;
         collect_sheet_bridge(a, b, bridge);
         collect_cloud_links(a, links);

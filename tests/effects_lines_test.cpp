@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "effects/lines.h"
 
 namespace {

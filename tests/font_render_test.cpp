@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
+#include "core/demo_state.h"
 #include "driver.h"
 #include "render_pixels.h"
 #include "text/credits.h"

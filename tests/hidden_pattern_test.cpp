@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "scenes/hidden.h"
 
 namespace {

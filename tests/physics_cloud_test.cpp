@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_state.h"
-#include "app/random.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 #include "physics/cloud.h"
 
 TEST(CloudStart, UniformInTheCubeAndSixDrawsPerPoint) {
@@ -92,16 +92,16 @@ TEST(CloudLayers, TimeWindowsAreOpenAtBothEnds) {
 TEST(CloudTrail, JumpsOnEvery27thCallAndWrapsPast900) {
     reset_demo_state();
     reset_trail_counter();
-    trail_index = 0;
+    demo.trail_index = 0;
     for (int call = 1; call <= 26; call++) ASSERT_FALSE(advance_trail(900 + call));
-    EXPECT_EQ(trail_index, 0);
-    EXPECT_EQ(trail_time, -1.0f);
+    EXPECT_EQ(demo.trail_index, 0);
+    EXPECT_EQ(demo.trail_time, -1.0f);
     EXPECT_TRUE(advance_trail(927));
-    EXPECT_EQ(trail_index, 100);
-    EXPECT_EQ(trail_time, 927.0f);
+    EXPECT_EQ(demo.trail_index, 100);
+    EXPECT_EQ(demo.trail_time, 927.0f);
     for (int call = 1; call <= 26; call++) ASSERT_FALSE(advance_trail(930));
     EXPECT_TRUE(advance_trail(931));
-    EXPECT_EQ(trail_index, 200);
+    EXPECT_EQ(demo.trail_index, 200);
     EXPECT_EQ(next_trail_index(900), 0);
     EXPECT_EQ(next_trail_index(850), 0);
     EXPECT_EQ(next_trail_index(750), 850);

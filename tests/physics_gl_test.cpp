@@ -9,9 +9,9 @@
 
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/targets.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "physics/cloud.h"
 #include "physics/sheet_draw.h"
 #include "support/gl_window.h"
@@ -84,7 +84,7 @@ TEST(SheetDrawGl, FinsBindTheChosenTextureAndLeaveTheSheetAlone) {
     EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_EQ(get_int(GL_SHADE_MODEL), GL_SMOOTH);
     demo_time = 1100;
-    cloth_texture = 10;
+    demo.cloth_texture = 10;
     draw_sheet(s, 1, 0);
     EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), static_cast<GLint>(names[1]));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -152,11 +152,11 @@ TEST(CloudDrawGl, LayersFollowTheTimeAndLeaveArraysOff) {
     demo_time = 900;
     // The trail's jumps are the frame's advance; the drawing only reads them.
     for (int k = 0; k < 26; k++) advance_trail(demo_time), draw_cloud();
-    EXPECT_EQ(trail_index, 0);
+    EXPECT_EQ(demo.trail_index, 0);
     advance_trail(demo_time);  // the 27th frame jumps
     draw_cloud();
-    EXPECT_EQ(trail_index, 100);
-    EXPECT_EQ(trail_time, 900.0f);
+    EXPECT_EQ(demo.trail_index, 100);
+    EXPECT_EQ(demo.trail_time, 900.0f);
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_EQ(get_float(GL_POINT_SIZE), 5.0f);
     EXPECT_EQ(get_float(GL_LINE_WIDTH), 3.0f);  // right after a jump
@@ -171,7 +171,7 @@ TEST(CloudDrawGl, LayersFollowTheTimeAndLeaveArraysOff) {
         glPointSize(7);
         demo_time = t;
         for (int k = 0; k < 30; k++) draw_cloud();
-        EXPECT_EQ(trail_index, 100) << t;
+        EXPECT_EQ(demo.trail_index, 100) << t;
         EXPECT_EQ(get_float(GL_POINT_SIZE), t == 850.0f ? 5.0f : 7.0f) << t;
     }
     reset_demo_state();

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "physics/cloth.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // panel reaching the picture through the closing sequence's tile.
 #include <gtest/gtest.h>
 
-#include "app/demo_state.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 #include "render_pixels.h"
 
@@ -99,7 +99,7 @@ TEST_F(Countdown, ClosingSequenceTileShowsThePanelInThePicture) {
     // "&" parks the animated panel in its resting pose over the scene.
     driver_queue_press((frame_now + 1) / fps, '&');
     draw_at(1310.0);
-    ASSERT_EQ(sequence_mode, 1);
+    ASSERT_EQ(demo.sequence_mode, 1);
     Picture after = read_picture();
     dump_picture(after, "countdown-tile");
     // The tile draws unlit: the panel's own magenta fills it at full strength

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 #include "render_pixels.h"
 #include "scenes/timeline.h"
@@ -87,9 +87,9 @@ class Hidden : public testing::Test {
 
 TEST_F(Hidden, CodeTypedAtTheFinaleSwitchesToTheHiddenPart) {
     run_to(1812);
-    while (unlock_flag_1 == 0 && frame_now < 1900) driver_run_frame(++frame_now);
+    while (demo.unlock_flag_1 == 0 && frame_now < 1900) driver_run_frame(++frame_now);
     ASSERT_EQ(finale_started, 1);
-    ASSERT_EQ(unlock_flag_1, 1) << "the finale raises the first step";
+    ASSERT_EQ(demo.unlock_flag_1, 1) << "the finale raises the first step";
     Picture finale = read_picture();
     ASSERT_GT(credit_bars(finale), 1000) << "the credits' title bar shows before the code";
 
@@ -98,12 +98,12 @@ TEST_F(Hidden, CodeTypedAtTheFinaleSwitchesToTheHiddenPart) {
         driver_queue_press((frame_now + 1) / fps, static_cast<unsigned char>(key));
         driver_run_frame(++frame_now);
     }
-    EXPECT_EQ(hidden_part_on, 0) << "the chain is complete only with its last key";
-    EXPECT_EQ(unlock_flag_5, 1);
+    EXPECT_EQ(demo.hidden_part_on, 0) << "the chain is complete only with its last key";
+    EXPECT_EQ(demo.unlock_flag_5, 1);
 
     driver_queue_press((frame_now + 1) / fps, 'g');
     driver_run_frame(++frame_now);  // the first hidden frame
-    ASSERT_EQ(hidden_part_on, 1);
+    ASSERT_EQ(demo.hidden_part_on, 1);
     hidden_from = frame_now;
     const double main_at = stream_seconds(main_stream), finale_at = stream_seconds(finale_stream);
     run_to(frame_now + 20);  // two seconds of hidden music

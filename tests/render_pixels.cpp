@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/targets.h"
+#include "core/targets.h"
+#include "core/view.h"
 #include "driver.h"
 #include "png_file.h"
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 #include "scenes/timeline.h"
 
@@ -29,7 +29,7 @@ TEST(Finale, SwitchesStrictlyAfter1810AndThenTheClockStandsStill) {
     EXPECT_EQ(demo_time, 1820.0f);
     driver_run_frame(183);  // sees 1820: the music switches
     EXPECT_EQ(finale_started, 1);
-    EXPECT_EQ(unlock_flag_1, 0);
+    EXPECT_EQ(demo.unlock_flag_1, 0);
     float frozen = demo_time;
     double finale_at = stream_seconds(finale_stream);
     for (long k = 184; k < 190; ++k) {
@@ -37,6 +37,6 @@ TEST(Finale, SwitchesStrictlyAfter1810AndThenTheClockStandsStill) {
         EXPECT_EQ(demo_time, frozen);
         EXPECT_EQ(frame_step, 1.0f);
     }
-    EXPECT_EQ(unlock_flag_1, 1);
+    EXPECT_EQ(demo.unlock_flag_1, 1);
     EXPECT_GT(stream_seconds(finale_stream), finale_at);
 }

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "driver.h"
 
 namespace {
@@ -104,10 +104,10 @@ TEST_F(ShowPicture, WithoutTheLatticeSwitchNoSheetShows) {
         EXPECT_LT(marked_in_middle(), 1000) << t;
         EXPECT_GT(marked_everywhere(off_background), 0) << t;
     }
-    lattice_switch = 1;
+    demo.lattice_switch = 1;
     show_at(310);
     EXPECT_GT(marked_in_middle(), 20000);
-    lattice_switch = 0;
+    demo.lattice_switch = 0;
 }
 
 TEST_F(ShowPicture, WireTorusShowsStrictlyBetween330And375) {

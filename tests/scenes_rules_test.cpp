@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/demo_state.h"
-#include "app/random.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 #include "scenes/timeline.h"
 #include "scenes/timeline_rules.h"
 
@@ -66,8 +66,8 @@ TEST(FlashClock, FrozenMusicMovesRunningClocksOneUnitPerFrame) {
 
 TEST(FlashClock, TunnelStartsFarOutOfViewWithItsInitialClock) {
     reset_demo_state();
-    EXPECT_EQ(pulse_d_time, 22275.5f);
-    float clock = pulse_d_time;
+    EXPECT_EQ(demo.pulse_d_time, 22275.5f);
+    float clock = demo.pulse_d_time;
     ASSERT_TRUE(advance_flash_clock(clock, 1400.2f, 1.0f, pulse_d_window));
     float s = tunnel_fade(1400.2, clock);
     EXPECT_NEAR(s, (22276.5 - 1400.2) / 80.5, 1e-3);
@@ -266,10 +266,10 @@ TEST(ShowMoments, FinaleSwitchesOnceAndUnlocksOnTheNextFrame) {
     EXPECT_EQ(switches, 0);
     EXPECT_TRUE(advance_finale(1810.1f));
     EXPECT_EQ(finale_started, 1);
-    EXPECT_EQ(unlock_flag_1, 0);  // not on the switch frame itself
+    EXPECT_EQ(demo.unlock_flag_1, 0);  // not on the switch frame itself
     // The music has stopped: T stays where it was on every later frame.
     for (int frame = 0; frame < 100; ++frame) EXPECT_FALSE(advance_finale(1810.1f));
-    EXPECT_EQ(unlock_flag_1, 1);
+    EXPECT_EQ(demo.unlock_flag_1, 1);
     reset_timeline();
     EXPECT_EQ(glow_time, -1.0f);
     EXPECT_EQ(finale_started, 0);

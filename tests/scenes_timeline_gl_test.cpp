@@ -4,10 +4,10 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
 #include "app/targets.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "physics/cloud.h"
 #include "scenes/flashes.h"
 #include "scenes/matrix_stack.h"
@@ -61,6 +61,7 @@ void draw_frame_at(float time) {
     glLoadIdentity();
     advance_scene();
     draw_scene();
+    end_scene();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     draw_scene_target();
 }
@@ -83,7 +84,7 @@ TEST(TimelineOnDriver, LatticeFramesSettleAsTheModelSays) {
     open_show_context();
     reset_demo_state();
     reset_timeline();
-    lattice_switch = 1;
+    demo.lattice_switch = 1;
     FrameShape shape;
     shape.lattice = true;
     expect_depths_follow_model(300.0f, shape, 40);
@@ -93,9 +94,9 @@ TEST(TimelineOnDriver, TorusAndBurstFramesSettleAsTheModelSays) {
     open_show_context();
     reset_demo_state();
     reset_timeline();
-    lattice_switch = 1;
-    cloth_b_style = 0;
-    burst_time = 345.0f;  // shows until T 357.5
+    demo.lattice_switch = 1;
+    demo.cloth_b_style = 0;
+    demo.burst_time = 345.0f;  // shows until T 357.5
     FrameShape shape;
     shape.lattice = true;
     shape.torus = true;
@@ -129,14 +130,14 @@ TEST(FlashesOnDriver, SecondFlareGreysInkByItsFadeThenItsDimming) {
     open_show_context();
     reset_demo_state();
     reset_timeline();
-    flare_b_time = 1495.0f;
+    demo.flare_b_time = 1495.0f;
     demo_time = 1500.0f;
     demo_time_d = 1500.0;
     frame_step = 1.0f;
     glPushMatrix();
     draw_flashes(advance_flashes());
     glPopMatrix();
-    EXPECT_EQ(flare_b_time, 1496.0f);
+    EXPECT_EQ(demo.flare_b_time, 1496.0f);
     float s = flare_fade(1500.0, 1496.0f);
     float u = flare_b_dim(1500.0f, 1496.0f);
     volatile float by_fade = ink_grey * s;

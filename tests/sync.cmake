@@ -1,8 +1,8 @@
 # Storyboard, replay, recording, command keys and the storyboard checker.
 tangle_test(test_sync_storyboard LABEL unit
-  SOURCES tests/sync_storyboard_test.cpp)
+  SOURCES tests/sync_storyboard_test.cpp LINKS tangle_sync)
 tangle_test(test_sync_commands LABEL unit
-  SOURCES tests/sync_commands_test.cpp)
+  SOURCES tests/sync_commands_test.cpp LINKS tangle_sync)
 tangle_test(test_sync_checker LABEL unit
   SOURCES tests/sync_checker_test.cpp tools/storyboard/check.cpp
   LIBS PkgConfig::MPG123)

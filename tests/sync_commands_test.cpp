@@ -1,6 +1,7 @@
 // The command keys: every row of the table against the whole demo state.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -8,39 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
-#include "app/random.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 #include "physics/cloth.h"
 #include "sync/commands.h"
 
 namespace {
 
 // Everything a command may write, in one comparable record.
-// clang-format off
-#define STATE_FIELDS(X)                                                                                     \
-    X(float, field_of_view)                                                                                 \
-    X(float, spin_x)                                                                                        \
-    X(float, spin_y)                                                                                        \
-    X(float, spin_z)                                                                                        \
-    X(int, depth_test_on) X(int, cloth_draw_flag) X(int, cloth_b_style) X(int, cloth_texture)               \
-        X(int, cloth_a_auto_offset) X(int, cloth_b_auto_offset) X(int, shade_switch) X(int, sphere_hidden)  \
-            X(int, lattice_switch) X(float, pulse_a_time) X(float, pulse_a_size) X(float, pulse_b_time)     \
-                X(float, pulse_b_size) X(float, pulse_c_time) X(float, pulse_c_size) X(float, pulse_d_time) \
-                    X(float, pulse_d_size) X(float, pulse_e_time) X(float, flare_a_time)                    \
-                        X(float, flare_a_value) X(float, flare_b_time) X(float, flare_b_value)              \
-                            X(float, burst_time) X(int, burst_seed) X(int, burst_count) X(int, trail_index) \
-                                X(float, trail_time) X(int, sequence_mode) X(float, sequence_start)         \
-                                    X(float, sequence_mark) X(int, sequence_stage1) X(int, sequence_stage2) \
-                                        X(int, sequence_stage3) X(int, unlock_flag_1) X(int, unlock_flag_2) \
-                                            X(int, unlock_flag_3) X(int, unlock_flag_4)                     \
-                                                X(int, unlock_flag_5) X(int, hidden_part_on)
-// clang-format on
-
 struct State {
-#define DECLARE(type, name) type name;
-    STATE_FIELDS(DECLARE)
-#undef DECLARE
+    DemoState demo;
     Vec3 a_offset, b_offset;
     float a_spin, a_tilt, b_spin, b_tilt;
     int draws;  // random numbers drawn since the seed
@@ -59,9 +38,7 @@ int draws_since_seed() {
 
 State capture() {
     State s;
-#define CAPTURE(type, name) s.name = ::name;
-    STATE_FIELDS(CAPTURE)
-#undef CAPTURE
+    s.demo = demo;
     s.a_offset = cloth_a.anchor_offset;
     s.b_offset = cloth_b.anchor_offset;
     s.a_spin = cloth_a.anchor_spin;
@@ -79,9 +56,20 @@ std::string differences(const State& a, const State& b) {
         if (!(x == y))
             out += std::string(name) + ": " + std::to_string(x) + " vs " + std::to_string(y) + "\n";
     };
-#define COMPARE(type, name) note(#name, a.name, b.name);
-    STATE_FIELDS(COMPARE)
-#undef COMPARE
+    // Every field of the demo state is four bytes, an int or a float: name
+    // the slot and show both readings.
+    static_assert(sizeof(DemoState) % 4 == 0);
+    for (size_t k = 0; k < sizeof(DemoState) / 4; k++) {
+        int32_t x, y;
+        std::memcpy(&x, reinterpret_cast<const char*>(&a.demo) + 4 * k, 4);
+        std::memcpy(&y, reinterpret_cast<const char*>(&b.demo) + 4 * k, 4);
+        if (x == y) continue;
+        float fx, fy;
+        std::memcpy(&fx, &x, 4);
+        std::memcpy(&fy, &y, 4);
+        out += "demo state slot " + std::to_string(k) + ": " + std::to_string(x) + " vs " +
+               std::to_string(y) + " (as floats " + std::to_string(fx) + " vs " + std::to_string(fy) + ")\n";
+    }
     note("A.offset.x", a.a_offset.x, b.a_offset.x);
     note("A.offset.y", a.a_offset.y, b.a_offset.y);
     note("A.offset.z", a.a_offset.z, b.a_offset.z);
@@ -138,69 +126,73 @@ struct Row {
 // Every row of the command table from the initial state, literal values.
 const std::vector<Row>& table_rows() {
     static const std::vector<Row> rows = {
-        {'!', [](State& s) { s.sequence_mode = 4; }},
-        {'$', [](State& s) { s.sequence_mode = 3; }},
-        {'%', [](State& s) { s.sequence_mode = 2; }},
-        {'&', [](State& s) { s.sequence_mode = 1; }},
-        {'(', [](State& s) { s.depth_test_on = 0; }},
+        {'!', [](State& s) { s.demo.sequence_mode = 4; }},
+        {'$', [](State& s) { s.demo.sequence_mode = 3; }},
+        {'%', [](State& s) { s.demo.sequence_mode = 2; }},
+        {'&', [](State& s) { s.demo.sequence_mode = 1; }},
+        {'(', [](State& s) { s.demo.depth_test_on = 0; }},
         {'*', [](State&) {}},
-        {'+', [](State& s) { s.cloth_texture = 2, s.a_offset.z = 0.01, s.b_offset.z = 0.01; }},
-        {',', [](State& s) { s.pulse_b_size = 0.5f, s.pulse_b_time = now; }},
+        {'+', [](State& s) { s.demo.cloth_texture = 2, s.a_offset.z = 0.01, s.b_offset.z = 0.01; }},
+        {',', [](State& s) { s.demo.pulse_b_size = 0.5f, s.demo.pulse_b_time = now; }},
         {'-', [](State& s) { s.a_offset.z = -0.01, s.b_offset.z = -0.01; }},
-        {'.', [](State& s) { s.pulse_b_size = 1.0f, s.pulse_b_time = now; }},
-        {'1', [](State& s) { s.pulse_a_size = 0.2f, s.pulse_a_time = now; }},
-        {'2', [](State& s) { s.pulse_a_size = 0.4f, s.pulse_a_time = now, s.a_tilt = -0.01f; }},
-        {'3', [](State& s) { s.pulse_a_size = 0.6f, s.pulse_a_time = now; }},
-        {'7', [](State& s) { s.cloth_a_auto_offset = 1; }},
-        {'8', [](State& s) { s.lattice_switch = 1; }},
-        {';', [](State& s) { s.field_of_view = 80; }},
-        {'=', [](State& s) { s.shade_switch = 1; }},
-        {'@', [](State& s) { s.sequence_start = now; }},
-        {'A', [](State& s) { s.spin_x = 10; }},
-        {'B', [](State& s) { s.spin_x = -10; }},
-        {'C', [](State& s) { s.spin_y = 10; }},
-        {'D', [](State& s) { s.spin_y = -10; }},
-        {'E', [](State& s) { s.spin_z = 10; }},
-        {'F', [](State& s) { s.spin_z = -10; }},
-        {'G', [](State& s) { s.cloth_b_style = 1; }},
+        {'.', [](State& s) { s.demo.pulse_b_size = 1.0f, s.demo.pulse_b_time = now; }},
+        {'1', [](State& s) { s.demo.pulse_a_size = 0.2f, s.demo.pulse_a_time = now; }},
+        {'2', [](State& s) { s.demo.pulse_a_size = 0.4f, s.demo.pulse_a_time = now, s.a_tilt = -0.01f; }},
+        {'3', [](State& s) { s.demo.pulse_a_size = 0.6f, s.demo.pulse_a_time = now; }},
+        {'7', [](State& s) { s.demo.cloth_a_auto_offset = 1; }},
+        {'8', [](State& s) { s.demo.lattice_switch = 1; }},
+        {';', [](State& s) { s.demo.field_of_view = 80; }},
+        {'=', [](State& s) { s.demo.shade_switch = 1; }},
+        {'@', [](State& s) { s.demo.sequence_start = now; }},
+        {'A', [](State& s) { s.demo.spin_x = 10; }},
+        {'B', [](State& s) { s.demo.spin_x = -10; }},
+        {'C', [](State& s) { s.demo.spin_y = 10; }},
+        {'D', [](State& s) { s.demo.spin_y = -10; }},
+        {'E', [](State& s) { s.demo.spin_z = 10; }},
+        {'F', [](State& s) { s.demo.spin_z = -10; }},
+        {'G', [](State& s) { s.demo.cloth_b_style = 1; }},
         {'H', [](State&) {}},
-        {'I', [](State& s) { s.cloth_b_style = 2; }},
-        {'V', [](State& s) { s.sphere_hidden = 1; }},
+        {'I', [](State& s) { s.demo.cloth_b_style = 2; }},
+        {'V', [](State& s) { s.demo.sphere_hidden = 1; }},
         {'Y',
          [](State& s) {
-             s.trail_index = static_cast<int>(first_random() / 32767.0 * 900.0);
-             s.trail_time = now;
+             s.demo.trail_index = static_cast<int>(first_random() / 32767.0 * 900.0);
+             s.demo.trail_time = now;
              s.draws = 1;
          }},
         {'[',
          [](State& s) {
              s.a_offset.x = -0.02, s.a_spin = 0.1f, s.b_offset.x = -0.015, s.b_spin = -0.15f;
-             s.field_of_view = 35;
+             s.demo.field_of_view = 35;
          }},
         {']', [](State& s) { s.a_offset.x = 0.02, s.b_offset.x = 0.015, s.b_spin = 0.15f; }},
         {'d',
-         [](State& s) { s.burst_count = 1, s.burst_seed = first_random(), s.burst_time = now, s.draws = 1; }},
+         [](State& s) {
+             s.demo.burst_count = 1, s.demo.burst_seed = first_random(), s.demo.burst_time = now, s.draws = 1;
+         }},
         {'e',
          [](State& s) {
-             s.flare_b_time = now, s.flare_b_value = static_cast<float>(first_random() / 32767.0);
+             s.demo.flare_b_time = now, s.demo.flare_b_value = static_cast<float>(first_random() / 32767.0);
              s.draws = 1;
          }},
         {'f', [](State& s) { s.a_spin = 0.015f, s.a_offset.x = 0.02, s.b_spin = 0.15f; }},
         {'h',
-         [](State& s) { s.b_tilt = -0.01f, s.b_spin = -0.02f, s.pulse_e_time = now, s.field_of_view = 55; }},
+         [](State& s) {
+             s.b_tilt = -0.01f, s.b_spin = -0.02f, s.demo.pulse_e_time = now, s.demo.field_of_view = 55;
+         }},
         {'n', [](State& s) { s.a_spin = 0.02f, s.a_tilt = 0.04f, s.b_spin = 0.02f, s.b_tilt = 0.02f; }},
-        {'p', [](State& s) { s.cloth_draw_flag = 1; }},
+        {'p', [](State& s) { s.demo.cloth_draw_flag = 1; }},
         {'r',
          [](State& s) {
-             s.flare_a_time = now, s.flare_a_value = static_cast<float>(first_random() / 32767.0);
+             s.demo.flare_a_time = now, s.demo.flare_a_value = static_cast<float>(first_random() / 32767.0);
              s.draws = 1;
          }},
-        {'s', [](State& s) { s.pulse_c_time = now, s.pulse_c_size = 0.2f; }},
-        {'t', [](State& s) { s.pulse_d_time = now, s.pulse_d_size = 0.2f; }},
-        {'u', [](State& s) { s.cloth_b_auto_offset = 1; }},
-        {'x', [](State& s) { s.field_of_view = 80; }},
+        {'s', [](State& s) { s.demo.pulse_c_time = now, s.demo.pulse_c_size = 0.2f; }},
+        {'t', [](State& s) { s.demo.pulse_d_time = now, s.demo.pulse_d_size = 0.2f; }},
+        {'u', [](State& s) { s.demo.cloth_b_auto_offset = 1; }},
+        {'x', [](State& s) { s.demo.field_of_view = 80; }},
         {'y', [](State& s) { s.a_tilt = -0.01f; }},
-        {'z', [](State& s) { s.field_of_view = 65; }},
+        {'z', [](State& s) { s.demo.field_of_view = 65; }},
     };
     return rows;
 }
@@ -247,12 +239,12 @@ TEST_F(Commands, TextureStepsStayInRangeAndAnchorsAddInDouble) {
         press('+');
         z += 0.01;
     }
-    EXPECT_EQ(cloth_texture, 38);
+    EXPECT_EQ(demo.cloth_texture, 38);
     EXPECT_EQ(cloth_a.anchor_offset.z, z);
     EXPECT_EQ(cloth_b.anchor_offset.z, z);
-    cloth_texture = 1;
+    demo.cloth_texture = 1;
     press('-');
-    EXPECT_EQ(cloth_texture, 1);
+    EXPECT_EQ(demo.cloth_texture, 1);
 
     // Float fields take the double sum rounded once, not a float sum.
     const float start = 4e-7f;
@@ -275,23 +267,23 @@ TEST_F(Commands, TogglesRestoreAndStampsUseTheDoubleClock) {
     demo_time_d = 100.3;
     demo_time = 7.0f;
     press('1');
-    EXPECT_EQ(pulse_a_time, static_cast<float>(100.3));
+    EXPECT_EQ(demo.pulse_a_time, static_cast<float>(100.3));
 }
 
 TEST_F(Commands, KeyedSequenceStartsWithTheModeChosenBefore) {
-    sequence_mark = 5, sequence_stage1 = sequence_stage2 = sequence_stage3 = 1;
+    demo.sequence_mark = 5, demo.sequence_stage1 = demo.sequence_stage2 = demo.sequence_stage3 = 1;
     press('$');
     press('@');  // the at sign alone keeps the mode
-    EXPECT_EQ(sequence_mode, 3);
-    EXPECT_EQ(sequence_start, now);
-    EXPECT_EQ(sequence_mark, 0);
-    EXPECT_EQ(sequence_stage1 + sequence_stage2 + sequence_stage3, 0);
+    EXPECT_EQ(demo.sequence_mode, 3);
+    EXPECT_EQ(demo.sequence_start, now);
+    EXPECT_EQ(demo.sequence_mark, 0);
+    EXPECT_EQ(demo.sequence_stage1 + demo.sequence_stage2 + demo.sequence_stage3, 0);
 
     press('&');
-    EXPECT_EQ(sequence_start, 1e10f);
+    EXPECT_EQ(demo.sequence_start, 1e10f);
     press('@');
-    EXPECT_EQ(sequence_mode, 1);
-    EXPECT_EQ(sequence_start, now);
+    EXPECT_EQ(demo.sequence_mode, 1);
+    EXPECT_EQ(demo.sequence_start, now);
 }
 
 TEST_F(Commands, PinningTheLastRowOfTheFirstSheet) {
@@ -307,10 +299,10 @@ TEST_F(Commands, PinningTheLastRowOfTheFirstSheet) {
     EXPECT_EQ(pin_flags(cloth_a.particles), loose);
     EXPECT_EQ(cloth_a.anchor_offset.x + cloth_a.anchor_offset.y + cloth_a.anchor_offset.z, 0);
     EXPECT_EQ(cloth_b.anchor_offset.x + cloth_b.anchor_offset.y + cloth_b.anchor_offset.z, 0);
-    EXPECT_EQ(field_of_view, 80);
+    EXPECT_EQ(demo.field_of_view, 80);
 
     press('z');
-    EXPECT_EQ(field_of_view, 65);
+    EXPECT_EQ(demo.field_of_view, 65);
     const size_t tips = static_cast<size_t>(cloth_a.rows - 1) * cloth_a.columns;
     for (size_t i = 0; i < cloth_a.particles.size(); ++i) {
         const int32_t want = i >= tips ? (loose[i] | particle_pin_bit) : loose[i];
@@ -337,11 +329,11 @@ UnlockKeys find_unlock_keys() {
         if (!key_has_command(key) || table_keys.find(static_cast<char>(key)) != std::string::npos) continue;
         reset_demo_state();
         run_command(key - 27);
-        if (cloth_texture == 2)
+        if (demo.cloth_texture == 2)
             keys.step[4] = key;
-        else if (cloth_b_style == 0)
+        else if (demo.cloth_b_style == 0)
             keys.step[5] = key;
-        else if (pulse_b_size == 0.2f)
+        else if (demo.pulse_b_size == 0.2f)
             keys.step[3] = key;
         else
             keys.step[2] = key;
@@ -350,8 +342,8 @@ UnlockKeys find_unlock_keys() {
 }
 
 int flags() {
-    return unlock_flag_1 + unlock_flag_2 * 10 + unlock_flag_3 * 100 + unlock_flag_4 * 1000 +
-           unlock_flag_5 * 10000;
+    return demo.unlock_flag_1 + demo.unlock_flag_2 * 10 + demo.unlock_flag_3 * 100 +
+           demo.unlock_flag_4 * 1000 + demo.unlock_flag_5 * 10000;
 }
 
 }  // namespace
@@ -366,10 +358,10 @@ TEST_F(Commands, UnlockChainOnlyInOrderAndCompletedByStepTwo) {
     // ordinary actions run every time.
     for (int n = 2; n <= 5; ++n) step(n);
     EXPECT_EQ(flags(), 0);
-    EXPECT_EQ(cloth_texture, 2);
-    EXPECT_EQ(cloth_b_style, 0);
+    EXPECT_EQ(demo.cloth_texture, 2);
+    EXPECT_EQ(demo.cloth_b_style, 0);
 
-    unlock_flag_1 = 1;
+    demo.unlock_flag_1 = 1;
     step(3), step(5), step(4);  // out of turn
     EXPECT_EQ(flags(), 1);
     step(2), step(2);  // repeats are harmless
@@ -378,14 +370,14 @@ TEST_F(Commands, UnlockChainOnlyInOrderAndCompletedByStepTwo) {
     EXPECT_EQ(flags(), 11);
     step(3), step(4), press('A'), step(5);  // other commands don't disturb it
     EXPECT_EQ(flags(), 11111);
-    EXPECT_EQ(hidden_part_on, 0);  // step 5 doesn't complete it
+    EXPECT_EQ(demo.hidden_part_on, 0);  // step 5 doesn't complete it
     step(3), step(4), step(5);
-    EXPECT_EQ(hidden_part_on, 0);
+    EXPECT_EQ(demo.hidden_part_on, 0);
     step(2);
-    EXPECT_EQ(hidden_part_on, 1);
-    EXPECT_EQ(field_of_view, 88);
+    EXPECT_EQ(demo.hidden_part_on, 1);
+    EXPECT_EQ(demo.field_of_view, 88);
     step(2), press(';');
-    EXPECT_EQ(hidden_part_on, 1);
+    EXPECT_EQ(demo.hidden_part_on, 1);
     EXPECT_EQ(flags(), 11111);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
+#include "core/demo_state.h"
 #include "scenes/captions.h"
 #include "sync/storyboard.h"
 #include "text/font.h"
@@ -123,12 +123,12 @@ TEST(PanelSequence, ParkedSwingPauseAndReturn) {
     EXPECT_FLOAT_EQ(parked.offset[1], -0.15f);
     EXPECT_FLOAT_EQ(parked.angles[2], 180);
 
-    sequence_start = 1000;
+    demo.sequence_start = 1000;
     PanelPose half = step_panel_sequence(1030);  // u 0.5: eased to 0.75
     EXPECT_FLOAT_EQ(half.angles[0], 135);
     EXPECT_FLOAT_EQ(half.offset[0], 0.5f * 0.25f + 2.4f * 0.75f);
     PanelPose end1 = step_panel_sequence(1070);  // u past 1: held at 1
-    EXPECT_EQ(sequence_stage1, 1);
+    EXPECT_EQ(demo.sequence_stage1, 1);
     EXPECT_FLOAT_EQ(end1.offset[0], 2.4f);
     EXPECT_FLOAT_EQ(end1.offset[1], -1.35f);
     EXPECT_FLOAT_EQ(end1.offset[2], 2.35f);
@@ -136,36 +136,36 @@ TEST(PanelSequence, ParkedSwingPauseAndReturn) {
     for (int frame = 1; frame <= 10; frame++) {
         PanelPose held = step_panel_sequence(1070 + frame);
         EXPECT_FLOAT_EQ(held.offset[0], 2.4f);
-        EXPECT_EQ(sequence_stage2, 0);
+        EXPECT_EQ(demo.sequence_stage2, 0);
     }
     step_panel_sequence(1081);  // the 11th frame of the pause marks the time
-    EXPECT_EQ(sequence_stage2, 1);
-    EXPECT_FLOAT_EQ(sequence_mark, 1081);
+    EXPECT_EQ(demo.sequence_stage2, 1);
+    EXPECT_FLOAT_EQ(demo.sequence_mark, 1081);
 
     PanelPose half2 = step_panel_sequence(1111);  // w 0.5: f 0.25
     EXPECT_FLOAT_EQ(half2.angles[1], 135);
     EXPECT_FLOAT_EQ(half2.offset[0], 4 * 0.25f + 2.4f * 0.75f);
     PanelPose done = step_panel_sequence(1200);
-    EXPECT_EQ(sequence_stage3, 1);
+    EXPECT_EQ(demo.sequence_stage3, 1);
     EXPECT_FLOAT_EQ(done.offset[0], 4);
     EXPECT_FLOAT_EQ(done.offset[1], -2.15f);
     EXPECT_FLOAT_EQ(done.offset[2], 1);
     EXPECT_FLOAT_EQ(done.angles[0], 0);
 
     // A restart after the first run skips the pause: the wait is never reset.
-    sequence_start = 2000;
-    sequence_stage1 = sequence_stage2 = sequence_stage3 = 0;
+    demo.sequence_start = 2000;
+    demo.sequence_stage1 = demo.sequence_stage2 = demo.sequence_stage3 = 0;
     step_panel_sequence(2070);
     step_panel_sequence(2071);
-    EXPECT_EQ(sequence_stage2, 1);
+    EXPECT_EQ(demo.sequence_stage2, 1);
     reset_demo_state();
 }
 
 TEST(PanelSequence, FrozenClockAtTheStartLeavesThePanelParked) {
     reset_demo_state();
-    sequence_start = 1811;  // started while T stands at 1811
+    demo.sequence_start = 1811;  // started while T stands at 1811
     PanelPose pose = step_panel_sequence(1811);
     EXPECT_FLOAT_EQ(pose.offset[2], 0.5f);
-    EXPECT_EQ(sequence_stage1, 0);
+    EXPECT_EQ(demo.sequence_stage1, 0);
     reset_demo_state();
 }

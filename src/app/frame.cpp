@@ -14,20 +14,15 @@
 
 #include <initializer_list>
 
-#include "app/demo_state.h"
 #include "app/targets.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
 #include "scenes/timeline.h"
 #include "sync/commands.h"
 #include "sync/storyboard.h"
 #include "text/credits.h"
-
-float music_seconds_now = 0;
-float music_seconds_prev = 0;
-float frame_step = 0;
-int window_width = 1280, window_height = 720;
 
 namespace {
 // The composed picture, and the size of the real window it is scaled into.
@@ -36,12 +31,6 @@ GLuint compose_fbo, compose_colour, compose_depth;
 int screen_width = compose_width, screen_height = compose_height;
 bool key_recording = true;
 }  // namespace
-
-float compute_frame_step(float seconds_now, float seconds_prev) {
-    float moved = seconds_now - seconds_prev;
-    float step = static_cast<float>(static_cast<double>(moved) / static_cast<double>(0.0333f));
-    return step == 0.0f ? 1.0f : step;
-}
 
 void choose_clear_colour(float time, float rgb[3]) {
     rgb[0] = 0.4433f, rgb[1] = 0.4342f, rgb[2] = 0.442f;
@@ -79,7 +68,7 @@ void read_frame_clock() {
     frame_step = compute_frame_step(music_seconds_now, music_seconds_prev);
 }
 
-bool credits_due() { return hidden_part_on == 0 && demo_time > 1799; }
+bool credits_due() { return demo.hidden_part_on == 0 && demo_time > 1799; }
 }  // namespace
 
 void draw_frame() {
@@ -98,6 +87,7 @@ void draw_frame() {
     choose_clear_colour(demo_time, clear);
     glClearColor(clear[0], clear[1], clear[2], 0);
     draw_scene();
+    end_scene();
 
     update_frame();
     const bool credits = credits_due();
@@ -112,6 +102,7 @@ void draw_frame() {
 void step_frame() {
     read_frame_clock();
     advance_scene();
+    end_scene();
     update_frame();
     if (credits_due()) advance_end_credits();
 }

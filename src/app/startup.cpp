@@ -14,8 +14,8 @@
 #include <ctime>
 
 #include "app/frame.h"
-#include "app/random.h"
 #include "app/targets.h"
+#include "core/random.h"
 #include "physics/cloud.h"
 #include "sync/storyboard.h"
 #include "text/font.h"

@@ -15,12 +15,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
-
-GLuint scene_fbo, scene_target, scene_depth;
-GLuint overlay_fbo, overlay_target, overlay_depth;
-GLint textures[100];
+#include "core/demo_state.h"
 
 namespace {
 
@@ -157,28 +153,4 @@ void draw_scene_target() {
     glEnd();
     glPopMatrix();
     glPopAttrib();
-}
-
-void use_window_perspective() {
-    glDepthMask(GL_FALSE);
-    glEnable(GL_NORMALIZE);
-    glViewport(0, 0, window_width, window_height);
-    load_show_perspective();
-}
-
-void load_show_perspective() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(field_of_view, static_cast<float>(window_width) / static_cast<float>(window_height),
-                   0.0001, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void push_unit_ortho() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, 1, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
 }

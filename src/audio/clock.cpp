@@ -18,8 +18,6 @@ const char* const hidden_file = "Vextor - Lumbrosa6.mp3";
 StreamHandle main_stream = 0;
 StreamHandle finale_stream = 0;
 StreamHandle hidden_stream = 0;
-float demo_time = 0;
-double demo_time_d = 0;
 
 double stream_seconds(StreamHandle stream) {
     return music_bytes_to_seconds(stream, music_position_bytes(stream));

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "core/clock.h"  // demo_time, which update_demo_clock sets
+
 using StreamHandle = uint32_t;  // 0: no stream
 
 // --- The player (one implementation per backend) ---------------------------
@@ -33,8 +35,6 @@ void music_offline_close_wav();
 
 // --- The show's streams and clock (clock.cpp, shared by both players) -------
 extern StreamHandle main_stream, finale_stream, hidden_stream;
-extern float demo_time;     // main stream seconds x 10
-extern double demo_time_d;  // its double copy; commands stamp times from it
 
 // Position in seconds: bytes, then bytes to seconds, as one call.
 double stream_seconds(StreamHandle stream);

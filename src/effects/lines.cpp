@@ -4,8 +4,8 @@
 
 #include <GL/glew.h>
 
-#include "app/demo_state.h"
-#include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
 #include "physics/cloud.h"
 
 namespace {
@@ -35,14 +35,14 @@ void collect_sheet_bridge(const ClothSheet& a, const ClothSheet& b, LineBatch& o
     out.segments.clear();
     out.strands = 0;
     for_each_sheet_bridge_segment(
-        a, b, demo_time, shade_switch, [&out](int) { out.strands++; },
+        a, b, demo_time, demo.shade_switch, [&out](int) { out.strands++; },
         [&out](const LineSegment& s) { out.segments.push_back(s); });
 }
 
 void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
     out.segments.clear();
     out.strands = 0;
-    for_each_cloud_link(s, cloud_positions, demo_time, shade_switch,
+    for_each_cloud_link(s, cloud_positions, demo_time, demo.shade_switch,
                         [&out](const LineSegment& segment) { out.segments.push_back(segment); });
 }
 

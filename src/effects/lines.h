@@ -14,7 +14,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "physics/cloth.h"
 
 struct LinePoint {

@@ -4,7 +4,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include "app/targets.h"
+#include "core/targets.h"
+#include "core/view.h"
 
 namespace {
 constexpr float plate_base = 0.2f;    // side at size 0

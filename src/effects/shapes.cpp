@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "audio/music.h"
+#include "core/clock.h"
 
 void draw_ripple_ellipse(float x) {
     glBegin(GL_LINE_LOOP);

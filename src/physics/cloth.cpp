@@ -5,7 +5,7 @@
 // layout. Depends on app/random.h.
 #include "physics/cloth.h"
 
-#include "app/random.h"
+#include "core/random.h"
 
 namespace {
 

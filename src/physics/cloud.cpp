@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/demo_state.h"
-#include "app/random.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 
 Vec3 cloud_positions[cloud_size];
 
@@ -62,8 +62,8 @@ bool advance_trail(float time) {
     trail_counter++;
     if (trail_counter % 27 != 0) return false;
     trail_counter = 0;
-    trail_index = next_trail_index(trail_index);
-    trail_time = time;
+    demo.trail_index = next_trail_index(demo.trail_index);
+    demo.trail_time = time;
     return true;
 }
 

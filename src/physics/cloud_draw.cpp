@@ -4,8 +4,8 @@
 // cloud_positions. Depends on physics/cloud.h, app/demo_state.h, audio/music.h.
 #include <GL/glew.h>
 
-#include "app/demo_state.h"
-#include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
 #include "physics/cloud.h"
 
 namespace {
@@ -33,12 +33,12 @@ void draw_cloud() {
         draw_flat(GL_LINES, 0, cloud_size);
     }
     if (layers.trail) {
-        float e = trail_fade(t, trail_time);
+        float e = trail_fade(t, demo.trail_time);
         float rgba[4];
         trail_colour(e, rgba);
         glColor4fv(rgba);
         glLineWidth(trail_width(e));
-        if (trail_start_valid(trail_index)) draw_flat(GL_LINES, trail_index, trail_vertices);
+        if (trail_start_valid(demo.trail_index)) draw_flat(GL_LINES, demo.trail_index, trail_vertices);
     }
     if (layers.points) {
         glColor4f(1, 1, 1, 0.6f);

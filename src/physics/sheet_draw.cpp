@@ -4,9 +4,10 @@
 
 #include <GL/glew.h>
 
-#include "app/demo_state.h"
-#include "app/targets.h"
-#include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
+#include "core/targets.h"
+#include "core/view.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void draw_fins(const ClothSheet& s, int style) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 0.65f);
-    int c = choose_sheet_texture(cloth_texture, style, demo_time);
+    int c = choose_sheet_texture(demo.cloth_texture, style, demo_time);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[c]));
     const int R = s.rows, S = s.columns;
     for (int j = 0; j + 1 < S; j++)

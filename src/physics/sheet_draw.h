@@ -15,7 +15,7 @@
 void draw_sheet(const ClothSheet& sheet, int mode, int style);
 
 // The texture slot for the fins at `time`, 1 to 48.
-int choose_sheet_texture(int cloth_texture, int style, float time);
+int choose_sheet_texture(int texture, int style, float time);
 
 // Unnormalised light direction of the hand-made fin shading.
 extern const Vec3 light_direction;

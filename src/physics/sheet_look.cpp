@@ -3,8 +3,8 @@
 
 const Vec3 light_direction{0.2, -1.9, -0.6};
 
-int choose_sheet_texture(int cloth_texture, int style, float time) {
-    int c = (cloth_texture + style - 3) % 38;  // keeps the dividend's sign
+int choose_sheet_texture(int texture, int style, float time) {
+    int c = (texture + style - 3) % 38;  // keeps the dividend's sign
     if (c < 1 || c > 36) c = 4;
     if (time > 1472 && c <= 8) c += 40;
     if (time < 1055) c = 40;

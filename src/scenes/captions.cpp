@@ -10,9 +10,10 @@
 
 #include <cstdlib>
 
-#include "app/demo_state.h"
-#include "app/targets.h"
 #include "audio/music.h"
+#include "core/demo_state.h"
+#include "core/targets.h"
+#include "core/view.h"
 #include "effects/plates.h"
 #include "scenes/timeline.h"
 #include "sync/storyboard.h"
@@ -131,25 +132,25 @@ PanelPose panel_pose_stage2(float w) {
 }
 
 PanelPose step_panel_sequence(float time) {
-    float u = (time - sequence_start) / 60.0f;
-    float w = (time - sequence_mark) / 60.0f;
+    float u = (time - demo.sequence_start) / 60.0f;
+    float w = (time - demo.sequence_mark) / 60.0f;
     if (u <= 0) return resting_pose;
-    if (sequence_stage1 == 0) {
+    if (demo.sequence_stage1 == 0) {
         if (u > 1) {
-            sequence_stage1 = 1;
+            demo.sequence_stage1 = 1;
             u = 1;
         }
         store_pose(panel_pose_stage1(u));
-    } else if (sequence_stage2 == 0) {
+    } else if (demo.sequence_stage2 == 0) {
         sequence_wait++;
         if (sequence_wait > 10) {
-            sequence_mark = time;
-            sequence_stage2 = 1;
+            demo.sequence_mark = time;
+            demo.sequence_stage2 = 1;
         }
     } else {
         if (w > 1) {
             w = 1;
-            sequence_stage3 = 1;
+            demo.sequence_stage3 = 1;
         }
         store_pose(panel_pose_stage2(w));
     }
@@ -159,12 +160,12 @@ PanelPose step_panel_sequence(float time) {
 // --- Advancing ----------------------------------------------------------------
 
 void advance_captions() {
-    if (!captions_running(sequence_mode, demo_time, finale_started)) return;
+    if (!captions_running(demo.sequence_mode, demo_time, finale_started)) return;
     ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity, demo_time);
 }
 
 PanelPose advance_closing_sequence() {
-    switch (sequence_mode) {
+    switch (demo.sequence_mode) {
         case 1:
         case 3:
             return step_panel_sequence(demo_time);
@@ -191,7 +192,7 @@ void draw_captions() {
     set_caption_colour();
     draw_bitmap_text(0.97f, 0.001f, 0, "40xD");
 
-    if (captions_running(sequence_mode, demo_time, finale_started)) {
+    if (captions_running(demo.sequence_mode, demo_time, finale_started)) {
         set_caption_colour();
         int n = caption_countdown_value(demo_time);
         // The format is one of the fixed ones above; the phrase ignores n.
@@ -220,7 +221,7 @@ void draw_countdown_pass() {
 }
 
 void draw_closing_sequence(const PanelPose& pose) {
-    switch (sequence_mode) {
+    switch (demo.sequence_mode) {
         case 1:
         case 3:
             draw_tile(pose);

@@ -3,9 +3,10 @@
 
 #include <GL/glew.h>
 
-#include "app/demo_state.h"
-#include "app/frame.h"
 #include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
+#include "core/targets.h"
 #include "effects/shapes.h"
 #include "scenes/timeline_rules.h"
 
@@ -27,11 +28,11 @@ void grey(float level, float alpha) {
 // The triangle tunnel: six nested triangles whose scalings accumulate.
 void draw_pulse_d(bool shown, double time_d) {
     glPushMatrix();
-    glScalef(pulse_d_size, pulse_d_size, pulse_d_size);
+    glScalef(demo.pulse_d_size, demo.pulse_d_size, demo.pulse_d_size);
     glTranslatef(0.0f, -0.3f, 0.0f);
     glLineWidth(3.0f);
     if (shown) {
-        float s = tunnel_fade(time_d, pulse_d_time);
+        float s = tunnel_fade(time_d, demo.pulse_d_time);
         for (int k = 0; k < 6; ++k) {
             glScalef(static_cast<float>(2.7 - 1.3 * s), static_cast<float>(2.6 - 1.3 * s),
                      static_cast<float>(2.6 - 1.35 * s));
@@ -70,7 +71,7 @@ void draw_pulse_e(bool shown, double time_d) {
     glLineWidth(2.0f);
     if (shown) {
         glEnable(GL_BLEND);
-        float s = pulse_fade(time_d, pulse_e_time, 4.5);
+        float s = pulse_fade(time_d, demo.pulse_e_time, 4.5);
         float v = static_cast<float>(0.46 - 0.3 * s);
         glScalef(v, v, v);
         glScalef(1.66f, 1.6f, 1.6f);
@@ -94,10 +95,10 @@ void draw_pulse_e(bool shown, double time_d) {
 // The ray: a new random direction on every frame it draws.
 void draw_pulse_c(bool shown, RayEnd end, double time_d) {
     glPushMatrix();
-    glScalef(pulse_c_size, pulse_c_size, pulse_c_size);
+    glScalef(demo.pulse_c_size, demo.pulse_c_size, demo.pulse_c_size);
     glLineWidth(2.0f);
     if (shown) {
-        float s = pulse_fade(time_d, pulse_c_time, 4.5);
+        float s = pulse_fade(time_d, demo.pulse_c_time, 4.5);
         grey(s, s);
         glBegin(GL_LINES);
         glVertex3f(0.0f, 0.0f, 0.0f);
@@ -111,8 +112,8 @@ void draw_flare_a(bool shown, double time_d) {
     if (!shown) return;
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPushMatrix();
-    float s = flare_fade(time_d, flare_a_time);
-    glRotatef(flare_angle(flare_a_value, s), 0.0f, 0.0f, 1.0f);
+    float s = flare_fade(time_d, demo.flare_a_time);
+    glRotatef(flare_angle(demo.flare_a_value, s), 0.0f, 0.0f, 1.0f);
     glScalef(3.0f, 0.5f, 1.0f);
     glColor4f(0.0f, 0.0f, 0.0f, 0.4f);
     glScalef(1.01f, 1.01f, 1.0f);
@@ -125,11 +126,11 @@ void draw_flare_a(bool shown, double time_d) {
 
 void draw_flare_b(bool shown, float time, double time_d) {
     if (!shown) return;
-    float u = flare_b_dim(time, flare_b_time);
+    float u = flare_b_dim(time, demo.flare_b_time);
     glColor4f(u, u, u, 1.0f);
     glPushMatrix();
-    float s = flare_fade(time_d, flare_b_time);
-    glRotatef(flare_angle(flare_b_value, s), 0.0f, 0.0f, 1.0f);
+    float s = flare_fade(time_d, demo.flare_b_time);
+    glRotatef(flare_angle(demo.flare_b_value, s), 0.0f, 0.0f, 1.0f);
     glTranslatef(0.5f - 0.5f * u, 0.0f, 0.0f);
     float level = ink_grey * s * u;  // grey by the fade first, then by u
     glColor4f(level, level, level, 0.5f);
@@ -142,22 +143,22 @@ void draw_flare_b(bool shown, float time, double time_d) {
 FlashFrame advance_flashes() {
     const float time = demo_time, step = frame_step;
     FlashFrame f;
-    f.pulse_d = advance_flash_clock(pulse_d_time, time, step, pulse_d_window);
-    f.pulse_b = advance_flash_clock(pulse_b_time, time, step, pulse_b_window);
-    f.pulse_a = advance_flash_clock(pulse_a_time, time, step, pulse_a_window);
-    f.pulse_e = advance_flash_clock(pulse_e_time, time, step, pulse_e_window);
-    f.pulse_c = advance_flash_clock(pulse_c_time, time, step, pulse_c_window);
+    f.pulse_d = advance_flash_clock(demo.pulse_d_time, time, step, pulse_d_window);
+    f.pulse_b = advance_flash_clock(demo.pulse_b_time, time, step, pulse_b_window);
+    f.pulse_a = advance_flash_clock(demo.pulse_a_time, time, step, pulse_a_window);
+    f.pulse_e = advance_flash_clock(demo.pulse_e_time, time, step, pulse_e_window);
+    f.pulse_c = advance_flash_clock(demo.pulse_c_time, time, step, pulse_c_window);
     if (f.pulse_c) f.ray = next_ray_end();
-    f.flare_a = advance_flash_clock(flare_a_time, time, step, flare_window);
-    f.flare_b = advance_flash_clock(flare_b_time, time, step, flare_window);
+    f.flare_a = advance_flash_clock(demo.flare_a_time, time, step, flare_window);
+    f.flare_b = advance_flash_clock(demo.flare_b_time, time, step, flare_window);
     return f;
 }
 
 void draw_flashes(const FlashFrame& f) {
     const double time_d = demo_time_d;
     draw_pulse_d(f.pulse_d, time_d);
-    draw_ring_pulse(f.pulse_b, pulse_b_time, pulse_b_size, {1.99, 2.01, 2.0, 0.1, true}, time_d);
-    draw_ring_pulse(f.pulse_a, pulse_a_time, pulse_a_size, {2.99, 3.01, 3.0, 0.7, false}, time_d);
+    draw_ring_pulse(f.pulse_b, demo.pulse_b_time, demo.pulse_b_size, {1.99, 2.01, 2.0, 0.1, true}, time_d);
+    draw_ring_pulse(f.pulse_a, demo.pulse_a_time, demo.pulse_a_size, {2.99, 3.01, 3.0, 0.7, false}, time_d);
     draw_pulse_e(f.pulse_e, time_d);
     // The texture bound at the start of the frame becomes current; nothing
     // below sends texture coordinates.
@@ -174,11 +175,11 @@ BurstFrame advance_burst_frame() {
     const float time = demo_time;
     BurstFrame f;
     if (!burst_window(time)) return f;
-    if (!advance_burst(burst_time, time)) return f;
+    if (!advance_burst(demo.burst_time, time)) return f;
     f.shown = true;
-    f.alpha = burst_alpha(time, burst_time);
+    f.alpha = burst_alpha(time, demo.burst_time);
     // Reseeds the shared generator, in the frame's order of draws from it.
-    compute_burst_dots(burst_seed, f.alpha, burst_count, f.dots);
+    compute_burst_dots(demo.burst_seed, f.alpha, demo.burst_count, f.dots);
     return f;
 }
 

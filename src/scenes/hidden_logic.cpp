@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "scenes/hidden.h"
 
 namespace {

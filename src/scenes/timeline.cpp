@@ -10,10 +10,11 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-#include "app/demo_state.h"
-#include "app/frame.h"
-#include "app/targets.h"
 #include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
+#include "core/targets.h"
+#include "core/view.h"
 #include "effects/lines.h"
 #include "effects/noise.h"
 #include "effects/plates.h"
@@ -41,9 +42,9 @@ void rotate_about(float angle, float x, float y, float z) {
 }
 
 void rotate_by_spins() {
-    glRotated(spin_x, 1.0, 0.0, 0.0);
-    glRotated(spin_y, 0.0, 1.0, 0.0);
-    glRotated(spin_z, 0.0, 0.0, 1.0);
+    glRotated(demo.spin_x, 1.0, 0.0, 0.0);
+    glRotated(demo.spin_y, 0.0, 1.0, 0.0);
+    glRotated(demo.spin_z, 0.0, 0.0, 1.0);
 }
 
 // The tumbling of the anchor sphere and the style-1 cube, by T.
@@ -115,11 +116,11 @@ void move_anchors_by_noise(float time) {
         fractal_noise(noise[k], c.offset, c.amplitude, c.persistence, c.frequency, x);
     }
     double offset[3];
-    if (cloth_a_auto_offset == 1) {
+    if (demo.cloth_a_auto_offset == 1) {
         auto_anchor_a(noise, offset);
         cloth_a.anchor_offset = {offset[0], offset[1], offset[2]};
     }
-    if (cloth_b_auto_offset == 1) {
+    if (demo.cloth_b_auto_offset == 1) {
         auto_anchor_b(noise, offset);
         cloth_b.anchor_offset = {offset[0], offset[1], offset[2]};
     }
@@ -142,7 +143,7 @@ void draw_glow_sphere(float fade, double time_d) {
     glow_colour(fade, rgba);
     glColor4fv(rgba);
     glDisable(GL_LINE_SMOOTH);
-    if (sphere_hidden == 0) glutSolidSphere(glow_sphere_radius(time_d), 256, 256);
+    if (demo.sphere_hidden == 0) glutSolidSphere(glow_sphere_radius(time_d), 256, 256);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
@@ -167,8 +168,8 @@ void draw_styled_cloth_b(float time) {
     glPushMatrix();
     scale_lattice();
     rotate_by_spins();
-    if (cloth_b_style == 1) {
-        draw_sheet(cloth_b, cloth_draw_flag, 1);
+    if (demo.cloth_b_style == 1) {
+        draw_sheet(cloth_b, demo.cloth_draw_flag, 1);
         glColor4f(0.9f, 0.93f, 0.92f, 0.55f);
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
@@ -179,10 +180,10 @@ void draw_styled_cloth_b(float time) {
         rotate_by_time(time);
         glutSolidCube(0.4);
         glDisable(GL_LIGHTING);
-    } else if (cloth_b_style == 2) {
-        draw_sheet(cloth_b, cloth_draw_flag, 2);
-    } else if (cloth_b_style == 3) {
-        draw_sheet(cloth_b, 1 - cloth_draw_flag, 3);
+    } else if (demo.cloth_b_style == 2) {
+        draw_sheet(cloth_b, demo.cloth_draw_flag, 2);
+    } else if (demo.cloth_b_style == 3) {
+        draw_sheet(cloth_b, 1 - demo.cloth_draw_flag, 3);
     }
     Anchor a = anchor_of(cloth_a);
     Anchor b = anchor_of(cloth_b);
@@ -207,14 +208,14 @@ void draw_lattice_block(const SceneFrame& f) {
     }
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     if (time > 440.0f && time < 1000.0f) draw_glow_sphere(f.glow_fade, time_d);
-    draw_sheet(cloth_b, cloth_draw_flag, 0);
-    draw_sheet(cloth_a, cloth_draw_flag, 0);
+    draw_sheet(cloth_b, demo.cloth_draw_flag, 0);
+    draw_sheet(cloth_a, demo.cloth_draw_flag, 0);
     draw_anchor_sphere(time);
-    if (cloth_b_style != 0) draw_styled_cloth_b(time);
+    if (demo.cloth_b_style != 0) draw_styled_cloth_b(time);
     glPushMatrix();
     scale_lattice();
     rotate_by_spins();
-    draw_sheet(cloth_a, cloth_draw_flag, 4);
+    draw_sheet(cloth_a, demo.cloth_draw_flag, 4);
     glPopMatrix();
     draw_burst(f.burst);
     glPopMatrix();
@@ -239,7 +240,7 @@ void advance_lattice_block(SceneFrame& f) {
     const float time = f.time;
     const double time_d = f.time_d;
     if (time > 1100.0f) {
-        sphere_hidden = 1;
+        demo.sphere_hidden = 1;
         collect_sheet_bridge(cloth_a, cloth_b, f.bridge);
     }
     if (time_d > 1270.0 && time_d < 1360.0) {
@@ -254,9 +255,10 @@ void advance_lattice_block(SceneFrame& f) {
     }
     // Fin normals follow the positions they are drawn at; recomputing them
     // for a second fin pass of the same sheet gives the same values.
-    const bool b_as_fins = cloth_draw_flag == 1 || (cloth_b_style == 3 && 1 - cloth_draw_flag == 1);
+    const bool b_as_fins =
+        demo.cloth_draw_flag == 1 || (demo.cloth_b_style == 3 && 1 - demo.cloth_draw_flag == 1);
     if (b_as_fins) compute_normals(cloth_b);
-    if (cloth_draw_flag == 1) compute_normals(cloth_a);
+    if (demo.cloth_draw_flag == 1) compute_normals(cloth_a);
     f.burst = advance_burst_frame();
     advance_captions();
 }
@@ -273,11 +275,9 @@ void advance_main_show(SceneFrame& f) {
     if (time > 1400.0f) f.flashes = advance_flashes();
     move_anchors_by_noise(time);
     if (cloud_layers(time).trail) advance_trail(time);
-    f.lattice = lattice_switch == 1 && f.time_d > 210.0;
+    f.lattice = demo.lattice_switch == 1 && f.time_d > 210.0;
     if (f.lattice) advance_lattice_block(f);
     f.panel_pose = advance_closing_sequence();
-    place_roots(cloth_a);
-    place_roots(cloth_b);
 }
 
 // --- Drawing: reads the frame record and the state, changes neither --------
@@ -298,7 +298,7 @@ void draw_main_show(const SceneFrame& f) {
     if (time > 1400.0f) draw_flashes(f.flashes);
     glEnable(GL_DEPTH_TEST);
     draw_particle_cloud();
-    if (depth_test_on == 1) {
+    if (demo.depth_test_on == 1) {
         glEnable(GL_DEPTH_TEST);
     } else {
         glDisable(GL_DEPTH_TEST);
@@ -328,12 +328,18 @@ void advance_scene() {
     SceneFrame& f = scene_frame;
     f.time = demo_time;
     f.time_d = demo_time_d;
-    f.hidden = hidden_part_on == 1;
+    f.hidden = demo.hidden_part_on == 1;
     if (f.hidden) {
         advance_hidden_part();
         return;
     }
     advance_main_show(f);
+}
+
+void end_scene() {
+    if (scene_frame.hidden) return;
+    place_roots(cloth_a);
+    place_roots(cloth_b);
 }
 
 void draw_scene() {

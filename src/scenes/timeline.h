@@ -44,11 +44,14 @@ struct SceneFrame {
 // Every state change of one frame of the timeline, in the order the drawing
 // used to make them: the finale switch, the anchors' spin and noise, the
 // flashes, the trail, the lattice block (bridge and links, glow, fin normals,
-// burst, ticker), the closing sequence and the roots; or the hidden part's
-// frame. Makes no GL call.
+// burst, ticker) and the closing sequence; or the hidden part's frame.
+// Makes no GL call.
 void advance_scene();
 // Draws the frame the last advance decided, from state it only reads.
 void draw_scene();
+// The one change a main-show frame makes after its drawing: the roots move to
+// the anchors, so the sheets are drawn where the last frame left them.
+void end_scene();
 
 // Makes the driver's model-view stack behave as the show's 32 entries; the
 // first frame does it anyway, the frame loop may call it earlier.

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "app/demo_state.h"
-#include "app/random.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 #include "scenes/timeline.h"
 
 // The timeline's own state lives with its rules, so that they can be run
@@ -25,10 +25,10 @@ namespace {
 double next_unit() { return random_next() / 32767.0; }
 }  // namespace
 
-bool finale_due(float time, int started) { return time > 1810.0f && started == 0; }
+bool finale_due(float time, int started) { return time > finale_time && started == 0; }
 
 bool advance_finale(float time) {
-    if (finale_started == 1) unlock_flag_1 = 1;
+    if (finale_started == 1) demo.unlock_flag_1 = 1;
     if (!finale_due(time, finale_started)) return false;
     finale_started = 1;
     return true;
@@ -69,14 +69,14 @@ RayEnd next_ray_end() {
 
 bool burst_window(float time) { return time <= 850.0f || (time >= 1050.0f && time <= 1100.0f); }
 
-bool advance_burst(float& burst_time, float time) {
-    if (!(burst_time < time)) return false;
-    if (time - burst_time < 12.5f) return true;
-    burst_time = 0.0f;
+bool advance_burst(float& stamp, float time) {
+    if (!(stamp < time)) return false;
+    if (time - stamp < 12.5f) return true;
+    stamp = 0.0f;
     return false;
 }
 
-float burst_alpha(float time, float burst_time) { return 0.25f - std::fabs(time - burst_time) / 12.5f; }
+float burst_alpha(float time, float stamp) { return 0.25f - std::fabs(time - stamp) / 12.5f; }
 
 void compute_burst_dots(int seed, float alpha, int count, BurstDot dots[burst_dot_count]) {
     random_seed(static_cast<unsigned>(seed));

@@ -65,10 +65,10 @@ bool burst_window(float time);
 // One frame of the burst's clock: true when it draws. An expired burst
 // (12.5 tenths after its stamp) has its time set back to 0; a stamp not
 // strictly before T shows nothing.
-bool advance_burst(float& burst_time, float time);
+bool advance_burst(float& stamp, float time);
 
 // Base grey and alpha of the burst, fading from 0.25.
-float burst_alpha(float time, float burst_time);
+float burst_alpha(float time, float stamp);
 
 struct BurstDot {
     float x, y;    // centre, in the plane of the lattice

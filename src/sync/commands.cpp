@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/demo_state.h"
-#include "app/random.h"
-#include "audio/music.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
+#include "core/random.h"
 #include "physics/cloth.h"
 
 namespace {
@@ -37,7 +37,7 @@ void nudge(float& field, double delta) { field = static_cast<float>(static_cast<
 void clear_anchors_and_view() {
     cloth_a.anchor_offset = Vec3{0, 0, 0};
     cloth_b.anchor_offset = Vec3{0, 0, 0};
-    field_of_view = 80.0f;
+    demo.field_of_view = 80.0f;
 }
 
 void set_pulse(float& time, float& size, float new_size) {
@@ -46,26 +46,29 @@ void set_pulse(float& time, float& size, float new_size) {
 }
 
 void unlock_step2() {
-    if (unlock_flag_1) unlock_flag_2 = 1;
+    if (demo.unlock_flag_1) demo.unlock_flag_2 = 1;
     nudge(cloth_a.anchor_spin, 0.1);
     nudge(cloth_b.anchor_spin, 0.15);
-    field_of_view = 88.0f;
-    if (unlock_flag_1 && unlock_flag_2 && unlock_flag_3 && unlock_flag_4 && unlock_flag_5) hidden_part_on = 1;
+    demo.field_of_view = 88.0f;
+    if (demo.unlock_flag_1 && demo.unlock_flag_2 && demo.unlock_flag_3 && demo.unlock_flag_4 &&
+        demo.unlock_flag_5)
+        demo.hidden_part_on = 1;
 }
 
 void unlock_step3() {
-    if (unlock_flag_1 && unlock_flag_2) unlock_flag_3 = 1;
-    set_pulse(pulse_b_time, pulse_b_size, 0.2f);
+    if (demo.unlock_flag_1 && demo.unlock_flag_2) demo.unlock_flag_3 = 1;
+    set_pulse(demo.pulse_b_time, demo.pulse_b_size, 0.2f);
 }
 
 void unlock_step4() {
-    if (unlock_flag_1 && unlock_flag_2 && unlock_flag_3) unlock_flag_4 = 1;
-    cloth_texture = 2;
+    if (demo.unlock_flag_1 && demo.unlock_flag_2 && demo.unlock_flag_3) demo.unlock_flag_4 = 1;
+    demo.cloth_texture = 2;
 }
 
 void unlock_step5() {
-    if (unlock_flag_1 && unlock_flag_2 && unlock_flag_3 && unlock_flag_4) unlock_flag_5 = 1;
-    cloth_b_style = 0;
+    if (demo.unlock_flag_1 && demo.unlock_flag_2 && demo.unlock_flag_3 && demo.unlock_flag_4)
+        demo.unlock_flag_5 = 1;
+    demo.cloth_b_style = 0;
 }
 }  // namespace
 
@@ -89,107 +92,107 @@ void run_command(int index) {
         case 27:
             quit_show();
         case '!':
-            sequence_mode = 4;
+            demo.sequence_mode = 4;
             break;
         case '$':
-            sequence_mode = 3;
+            demo.sequence_mode = 3;
             break;
         case '%':
-            sequence_mode = 2;
+            demo.sequence_mode = 2;
             break;
         case '&':
-            sequence_mode = 1;
-            sequence_start = 1e10f;
+            demo.sequence_mode = 1;
+            demo.sequence_start = 1e10f;
             break;
         case '(':
-            toggle(depth_test_on);
+            toggle(demo.depth_test_on);
             break;
         case '*':
-            sequence_mode = 0;
+            demo.sequence_mode = 0;
             break;
         case '+':
-            cloth_texture = std::min(cloth_texture + 1, 38);
+            demo.cloth_texture = std::min(demo.cloth_texture + 1, 38);
             a.anchor_offset.z += 0.01;
             b.anchor_offset.z += 0.01;
             break;
         case ',':
-            set_pulse(pulse_b_time, pulse_b_size, 0.5f);
+            set_pulse(demo.pulse_b_time, demo.pulse_b_size, 0.5f);
             break;
         case '-':
-            cloth_texture = std::max(cloth_texture - 1, 1);
+            demo.cloth_texture = std::max(demo.cloth_texture - 1, 1);
             a.anchor_offset.z -= 0.01;
             b.anchor_offset.z -= 0.01;
             break;
         case '.':
-            set_pulse(pulse_b_time, pulse_b_size, 1.0f);
+            set_pulse(demo.pulse_b_time, demo.pulse_b_size, 1.0f);
             break;
         case '1':
-            set_pulse(pulse_a_time, pulse_a_size, 0.2f);
+            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.2f);
             break;
         case '2':
             nudge(a.anchor_tilt, -0.01);
-            set_pulse(pulse_a_time, pulse_a_size, 0.4f);
+            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.4f);
             break;
         case '3':
-            set_pulse(pulse_a_time, pulse_a_size, 0.6f);
+            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.6f);
             break;
         case '7':
-            toggle(cloth_a_auto_offset);
+            toggle(demo.cloth_a_auto_offset);
             break;
         case '8':
-            toggle(lattice_switch);
+            toggle(demo.lattice_switch);
             break;
         case ';':
             clear_anchors_and_view();
             break;
         case '=':
-            toggle(shade_switch);
+            toggle(demo.shade_switch);
             break;
         case '@':
-            sequence_start = demo_time;
-            sequence_mark = 0;
-            sequence_stage1 = sequence_stage2 = sequence_stage3 = 0;
+            demo.sequence_start = demo_time;
+            demo.sequence_mark = 0;
+            demo.sequence_stage1 = demo.sequence_stage2 = demo.sequence_stage3 = 0;
             break;
         case 'A':
-            spin_x += 10;
+            demo.spin_x += 10;
             break;
         case 'B':
-            spin_x -= 10;
+            demo.spin_x -= 10;
             break;
         case 'C':
-            spin_y += 10;
+            demo.spin_y += 10;
             break;
         case 'D':
-            spin_y -= 10;
+            demo.spin_y -= 10;
             break;
         case 'E':
-            spin_z += 10;
+            demo.spin_z += 10;
             break;
         case 'F':
-            spin_z -= 10;
+            demo.spin_z -= 10;
             break;
         case 'G':
-            cloth_b_style = 1;
+            demo.cloth_b_style = 1;
             break;
         case 'H':
-            cloth_b_style = 3;
+            demo.cloth_b_style = 3;
             break;
         case 'I':
-            cloth_b_style = 2;
+            demo.cloth_b_style = 2;
             break;
         case 'V':
-            toggle(sphere_hidden);
+            toggle(demo.sphere_hidden);
             break;
         case 'Y':
-            trail_index = static_cast<int>(random_next() / 32767.0 * 900.0);
-            trail_time = demo_time;
+            demo.trail_index = static_cast<int>(random_next() / 32767.0 * 900.0);
+            demo.trail_time = demo_time;
             break;
         case '[':
             a.anchor_offset.x -= 0.02;
             nudge(a.anchor_spin, 0.1);
             b.anchor_offset.x -= 0.015;
             nudge(b.anchor_spin, -0.15);
-            field_of_view = 35.0f;
+            demo.field_of_view = 35.0f;
             break;
         case ']':
             a.anchor_offset.x += 0.02;
@@ -197,13 +200,13 @@ void run_command(int index) {
             nudge(b.anchor_spin, 0.15);
             break;
         case 'd':
-            ++burst_count;
-            burst_seed = random_next();
-            burst_time = now();
+            ++demo.burst_count;
+            demo.burst_seed = random_next();
+            demo.burst_time = now();
             break;
         case 'e':
-            flare_b_time = now();
-            flare_b_value = random01();
+            demo.flare_b_time = now();
+            demo.flare_b_value = random01();
             break;
         case 'f':
             nudge(a.anchor_spin, 0.015);
@@ -213,8 +216,8 @@ void run_command(int index) {
         case 'h':
             nudge(b.anchor_tilt, -0.01);
             nudge(b.anchor_spin, -0.02);
-            pulse_e_time = now();
-            field_of_view = 55.0f;
+            demo.pulse_e_time = now();
+            demo.field_of_view = 55.0f;
             break;
         case 'n':
             nudge(a.anchor_spin, 0.02);
@@ -223,22 +226,22 @@ void run_command(int index) {
             nudge(b.anchor_tilt, 0.02);
             break;
         case 'p':
-            toggle(cloth_draw_flag);
+            toggle(demo.cloth_draw_flag);
             break;
         case 'q':
             quit_show();
         case 'r':
-            flare_a_time = now();
-            flare_a_value = random01();
+            demo.flare_a_time = now();
+            demo.flare_a_value = random01();
             break;
         case 's':
-            set_pulse(pulse_c_time, pulse_c_size, 0.2f);
+            set_pulse(demo.pulse_c_time, demo.pulse_c_size, 0.2f);
             break;
         case 't':
-            set_pulse(pulse_d_time, pulse_d_size, 0.2f);
+            set_pulse(demo.pulse_d_time, demo.pulse_d_size, 0.2f);
             break;
         case 'u':
-            toggle(cloth_b_auto_offset);
+            toggle(demo.cloth_b_auto_offset);
             break;
         case 'x':
             pin_last_row(a, false);
@@ -249,7 +252,7 @@ void run_command(int index) {
             break;
         case 'z':
             pin_last_row(a, true);
-            field_of_view = 65.0f;
+            demo.field_of_view = 65.0f;
             break;
         case unlock_step2_key:
             unlock_step2();

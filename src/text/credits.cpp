@@ -11,8 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/frame.h"
-#include "app/targets.h"
+#include "core/clock.h"
+#include "core/targets.h"
+#include "core/view.h"
 #include "effects/plates.h"
 #include "text/font.h"
 #include "text/overlays.h"

@@ -11,8 +11,9 @@
 
 #include <cmath>
 
-#include "app/targets.h"
-#include "audio/music.h"
+#include "core/clock.h"
+#include "core/targets.h"
+#include "core/view.h"
 #include "text/font.h"
 
 const int countdown_cell_offsets[7] = {0, 36, 80, 96, 132, 176, 192};

@@ -28,12 +28,12 @@
 
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/frame.h"
 #include "audio/music.h"
 #include "capture_jobs.h"
 #include "capture_output.h"
 #include "contact_sheet.h"
+#include "core/demo_state.h"
 #include "cost_plot.h"
 #include "driver.h"
 #include "framing.h"
@@ -391,7 +391,7 @@ int main(int argc, char** argv) {
         } else {
             driver_step_frame(k);
         }
-        bool finale = demo_time > 1810;
+        bool finale = demo_time > finale_time;
         if (finale && finale_at < 0) {
             finale_at = seconds;
             if (options.to < 0) estimated_end = seconds + 60;
@@ -409,8 +409,8 @@ int main(int argc, char** argv) {
             // Read after the timing, so the times stay the frame's own.
             if (!(use.video || use.png || use.thumbnail)) driver_read_picture(picture);
             Framing f = measure_frame(picture, cleared_at);
-            report_add(section_name(demo_time, finale, hidden_part_on != 0), seconds, frame_time, f.framed,
-                       f.mostly_clear);
+            report_add(section_name(demo_time, finale, demo.hidden_part_on != 0), seconds, frame_time,
+                       f.framed, f.mostly_clear);
         }
         if (use.video && !video_write(picture)) {
             std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");

@@ -1,5 +1,5 @@
 // random.cpp: linear congruential generator with a 15-bit output.
-#include "app/random.h"
+#include "core/random.h"
 
 #include <cstdint>
 
