@@ -61,8 +61,9 @@ for f in "$top/bin/tangle" "$top/lib/"*; do
 done
 check "every needed library resolves inside the bundle or is a system one:$outside" '[ -z "$outside" ]'
 check "the loader finds everything" '! grep -q "not found" "$work/ldd"'
-bundled_system=$(ls "$top/lib" | grep -E "$system_lib")
-check "no C, GL, X or sound client library bundled: $bundled_system" '[ -z "$bundled_system" ]'
+bundled_system=""
+for f in "$top/lib/"*; do [[ ${f##*/} =~ $system_lib ]] && bundled_system+=" ${f##*/}"; done
+check "no C, GL, X or sound client library bundled:$bundled_system" '[ -z "$bundled_system" ]'
 
 # 4. The README's glibc is the newest any file in the bundle asks for.
 stated=$(sed -n 's/.*glibc \([0-9.]*\) or newer.*/\1/p' "$top/README.txt")
@@ -72,7 +73,8 @@ check "README states glibc $stated, the bundle needs $newest" \
   '[ -n "$stated" ] && [ "$(printf "%s\n%s\n" "$newest" "$stated" | sort -V | tail -1)" = "$stated" ]'
 # The README lists each bundled library with its package; each package's licence is there.
 unlicensed=""
-for lib in $(ls "$top/lib"); do
+for f in "$top/lib/"*; do
+  lib=${f##*/}
   pkg=$(awk -v lib="$lib" '/^  [a-z0-9]/ { for (i = 2; i <= NF; i++) if ($i == lib) print $1 }' "$top/README.txt")
   [ -n "$pkg" ] && [ -s "$top/licenses/$pkg.copyright" ] || unlicensed+=" $lib"
 done

@@ -68,7 +68,7 @@ done < <(env -u LD_LIBRARY_PATH ldd "$show")
 
 # Bundle what the show needs, then what each bundled library needs.
 declare -A bundled packages
-queue=($(needed "$show"))
+mapfile -t queue < <(needed "$show")
 while [ ${#queue[@]} -gt 0 ]; do
   soname=${queue[0]}
   queue=("${queue[@]:1}")
@@ -84,7 +84,7 @@ while [ ${#queue[@]} -gt 0 ]; do
   pkg=${pkg%%:*}
   bundled[$soname]=$pkg
   packages[$pkg]+=" $soname"
-  queue+=($(needed "$path"))
+  mapfile -t -O ${#queue[@]} queue < <(needed "$path")
 done
 
 cp "$show" "$top/bin/tangle"
