@@ -2,6 +2,8 @@
 # Set up, build and run the show, or its tests.
 #   ./tangle.sh        install what is missing, build, run the show from data/
 #   ./tangle.sh test   the same set-up, then every test
+#   ./tangle.sh release [--video]
+#                      the same set-up, then the show's archive (and its video) in dist/
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -9,7 +11,7 @@ top=$(pwd)
 packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libsdl1.2-dev libsdl-image1.2-dev
   libfreetype-dev libmpg123-dev libpng-dev xvfb xauth xdotool ffmpeg lame fonts-dseg
-  python3-fonttools)
+  python3-fonttools patchelf)
 
 install_missing() {
   local missing=()
@@ -55,8 +57,17 @@ case "${1:-run}" in
     xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
       ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
+  release)
+    # Only what goes into the archive, and the capture tool for the video.
+    targets=(tangle)
+    for a in "${@:2}"; do case $a in --video*) targets+=(tangle-capture) ;; esac; done
+    [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"$(nproc)" --target "${targets[@]}" -- --quiet >/dev/null ||
+      cmake --build build -j1 --target "${targets[@]}"
+    exec tools/release/make-release.sh --build build --out dist "${@:2}"
+    ;;
   *)
-    echo "usage: ./tangle.sh [test]" >&2
+    echo "usage: ./tangle.sh [test | release [--video]]" >&2
     exit 2
     ;;
 esac
