@@ -35,6 +35,13 @@ void add_spring(ClothSheet& s, Particle* a, Particle* b) {
 ClothSheet cloth_a = build_sheet(120.0f, 3.1f, 9.3f);
 ClothSheet cloth_b = build_sheet(120.0f, 3.1f, 9.3f);
 
+void rebuild_sheets() {
+    // As static initialisation builds them: from the generator's first state.
+    random_seed(1);
+    cloth_a = build_sheet(120.0f, 3.1f, 9.3f);
+    cloth_b = build_sheet(120.0f, 3.1f, 9.3f);
+}
+
 ClothSheet build_sheet(float stiffness, float damping, float particle_mass) {
     ClothSheet s;
     s.rows = sheet_rows;

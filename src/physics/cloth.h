@@ -61,6 +61,10 @@ constexpr int sheet_rows = 10;
 constexpr int sheet_columns = 1002;
 
 extern ClothSheet cloth_a, cloth_b;
+// Both sheets as the program starts with them (reseeds the generator with 1,
+// its state before anything drew from it). Moving a built sheet in keeps its
+// springs aimed at its own particles.
+void rebuild_sheets();
 
 inline Particle& sheet_particle(ClothSheet& s, int row, int column) {
     return s.particles[static_cast<size_t>(row) * s.columns + column];

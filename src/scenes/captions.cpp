@@ -159,6 +159,13 @@ PanelPose step_panel_sequence(float time) {
 
 // --- Advancing ----------------------------------------------------------------
 
+void reset_captions() {
+    ticker_index = 0;
+    sequence_wait = 0;
+    for (int k = 0; k < 3; k++) panel_offset[k] = panel_angles[k] = 0;
+    grid_frames = grid_columns = grid_full = grid_shift = 0;
+}
+
 void advance_captions() {
     if (!captions_running(demo.sequence_mode, demo_time, finale_started)) return;
     ticker_index = advance_ticker_index(ticker_index, storyboard_times, storyboard_capacity, demo_time);

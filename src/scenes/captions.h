@@ -24,6 +24,8 @@
 struct PanelPose;
 
 void advance_captions();
+// The ticker, the panel and the tile grid back to their start.
+void reset_captions();
 // Steps the panel (modes 1 and 3) or the tile grid (mode 2); returns the
 // panel's pose for this frame.
 PanelPose advance_closing_sequence();
@@ -32,7 +34,7 @@ void draw_captions();
 void draw_countdown_pass();
 void draw_closing_sequence(const PanelPose& pose);
 
-// --- State (program-static, never reset) --------------------------------------
+// --- State (program-static; reset_captions puts it back) ----------------------
 extern int ticker_index;   // storyboard slot on the ticker's centre line
 extern int sequence_wait;  // frames of the pause between the panel's two swings
 extern float panel_offset[3];

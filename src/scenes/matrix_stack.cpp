@@ -5,6 +5,7 @@
 
 namespace {
 bool stack_limited = false;
+int base_depth = 1;  // the model-view depth once the surplus entries are filled
 
 void record(const StackModel& stack, FrameMarks& marks, FrameItem item) {
     marks.at[item] = stack_top(stack);
@@ -113,6 +114,18 @@ void limit_modelview_stack() {
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glMatrixMode(GL_MODELVIEW);
     for (int k = 0; k < fill; ++k) glPushMatrix();
+    base_depth = 1 + fill;
+    glMatrixMode(static_cast<GLenum>(mode));
+}
+
+void unwind_modelview_stack() {
+    if (!stack_limited) return;
+    GLint mode = GL_MODELVIEW, depth = 1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_MODELVIEW);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    for (; depth > base_depth; --depth) glPopMatrix();
+    glLoadIdentity();
     glMatrixMode(static_cast<GLenum>(mode));
 }
 

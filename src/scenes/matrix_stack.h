@@ -24,6 +24,9 @@ int stack_filler_count(int driver_depth);
 // context and nothing pushed on the model-view stack yet; later calls do
 // nothing.
 void limit_modelview_stack();
+// Empties the show's part of the model-view stack, as at start-up, so that the
+// first frames after a move back to the start fill it again as they did.
+void unwind_modelview_stack();
 
 // --- Model -------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "sync/storyboard.h"
 
@@ -20,6 +21,8 @@ int pending_next = 0;                  // pending[0 .. pending_next) have fired
 int pending_count = 0;
 int tail_begin = 0, tail_end = 0;  // the block of equal times that ends the scanned part
 bool tail_waiting = false;         // the block has yet to fire
+// The times as the last indexing found them, so a rewind can unfire every slot.
+std::vector<float> indexed_times;
 
 uint32_t time_bits(float time) {
     uint32_t bits;
@@ -36,6 +39,7 @@ void fire_slot(int slot, void (*fire)(int)) {
 }  // namespace
 
 void index_storyboard() {
+    indexed_times.assign(storyboard_times, storyboard_times + storyboard_capacity);
     int scan_end = 0;
     while (scan_end < storyboard_capacity && storyboard_times[scan_end] != storyboard_end) ++scan_end;
 
@@ -58,6 +62,12 @@ void index_storyboard() {
         const float ta = storyboard_times[a], tb = storyboard_times[b];
         return ta < tb || (ta == tb && a < b);
     });
+}
+
+void rewind_storyboard() {
+    if (indexed_times.empty()) return;
+    std::copy(indexed_times.begin(), indexed_times.end(), storyboard_times);
+    index_storyboard();
 }
 
 void replay_storyboard(float seconds, void (*fire)(int index)) {

@@ -43,6 +43,9 @@ void replay_storyboard_full(float seconds, void (*fire)(int index) = run_command
 // Rebuilds what replay_storyboard keeps from the tables; the loader calls it,
 // and so must anyone who writes the tables by other means.
 void index_storyboard();
+// Puts the tables back as the last indexing found them: every event fired
+// since then is due again (a show moved back to its start).
+void rewind_storyboard();
 
 // Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
 // closed per press. White-space keys are not recorded (they can't be read

@@ -128,6 +128,12 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     freetype::print(our_font, text_x, text_y, "%s", text);
 }
 
+void reset_end_credits() {
+    credits_scroll = 0;
+    credits_last_position = 2.0f;
+    credits_offset = 0;
+}
+
 void advance_end_credits() {
     advance_credits_scroll(static_cast<float>(stream_seconds(finale_stream)));
     credits_offset = credits_offset_for(credits_scroll);

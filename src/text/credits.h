@@ -27,6 +27,7 @@ void advance_credits_scroll(float position);
 // advance reads the finale stream and moves the scroll; the display callback
 // then draws the credits at (-0.05, -0.34) from that scroll.
 void advance_end_credits();
+void reset_end_credits();  // the scroll back to its start
 void draw_end_credits(float x_origin, float y_origin);
 
 // pass 0 draws the line's bar (or the picture), pass 1 its text.
