@@ -69,6 +69,12 @@ void unlock_step5() {
 }
 }  // namespace
 
+namespace {
+bool exit_commands_held = false;
+}  // namespace
+
+void hold_exit_commands(bool held) { exit_commands_held = held; }
+
 void quit_show() {
     std::fflush(stdout);
     std::exit(0);
@@ -87,7 +93,8 @@ void run_command(int index) {
     ClothSheet& b = cloth_b;
     switch (index + 27) {
         case 27:
-            quit_show();
+            if (!exit_commands_held) quit_show();
+            break;
         case '!':
             sequence_mode = 4;
             break;
@@ -226,7 +233,8 @@ void run_command(int index) {
             toggle(cloth_draw_flag);
             break;
         case 'q':
-            quit_show();
+            if (!exit_commands_held) quit_show();
+            break;
         case 'r':
             flare_a_time = now();
             flare_a_value = random01();
