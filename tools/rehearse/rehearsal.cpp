@@ -28,10 +28,11 @@
 
 namespace {
 
-// 60 steps a second: a display's usual rate, so the state a jump reaches
-// is the one a show running at full speed reaches, and the sheets take one
-// physics step per frame.
-constexpr double step_rate = 60;
+// 30 steps a second: the show's own unit of motion (frame_step is 1 for
+// every 0.0333 s of music), so every step is the nominal one the dynamics are
+// tuned for, the sheets take one physics step per frame, and a jump costs
+// half the frames that 60 would.
+constexpr double step_rate = 30;
 constexpr int poll_period_ms = 500;
 
 RehearseOptions options;
