@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The rehearsal under X with SDL's dummy audio, keys from xdotool, in two runs:
-#  1. --from S: a press ~3 s in is recorded between S and S + 6; presses either
-#     side of a 2 s pause are under 1 s of music apart; a storyboard "q" before
-#     S doesn't end it (never during the stepping); Right jumps a bar ahead;
-#     a malformed line written while it runs leaves it running with a
-#     "tangle:" line naming file and line; the storyboard rewritten to hold a
-#     "q" 3 s ahead ends it, status 0, within 10 s.
+#  1. --from S: a storyboard "q" before S doesn't end it (never during the
+#     stepping); a press ~3 s in is recorded between S and S + 6; presses
+#     either side of a 2 s pause are under 1 s of music apart; Right jumps a
+#     bar ahead; the storyboard rewritten while it runs: a record added ahead
+#     plays on without a jump, a malformed line leaves it running with a
+#     "tangle:" line naming file and line, a change before the music jumps
+#     back to the moment, and a "q" 3 s ahead ends it, status 0, within 10 s.
 #  2. --loop S:S+2: presses over 6 s are all recorded between S and S + 2.5;
 #     SIGTERM ends it with status 0.
 # Usage: rehearse_e2e.sh path/to/tangle-rehearse [S]   (S defaults to 120 s;
@@ -90,10 +91,17 @@ send Right
 after=$(music_now)
 check "Right jumps a bar (2 s) ahead ($before, $after)" \
   'awk -v b="$before" -v a="$after" "BEGIN { exit !(a - b > 1.9 && a - b < 3) }"'
+printf '%s k\n' "$(awk -v a="$after" 'BEGIN { printf "%.3f", a + 60 }')" >> "$story"
+for _ in $(seq 1 50); do grep -q "playing on" "$work/err" && break; sleep 0.1; done
+check "a record added ahead of the music reloads without a jump" 'grep -q "story.dat: reloaded; nothing before .* changed, playing on" "$work/err"'
 printf '%s A\nhello\n' "$from" > "$story"
 for _ in $(seq 1 50); do grep -q "story.dat:2:" "$work/err" && break; sleep 0.1; done
 check "a malformed line: a tangle: line naming file and line, still running" \
   'grep -q "^tangle: .*story.dat:2: " "$work/err" && alive'
+: > "$story"
+for _ in $(seq 1 $((step_wait * 10))); do grep -q "story.dat: reloaded; back to" "$work/err" && break; sleep 0.1; done
+check "emptied, the storyboard's past changed: it jumps back to the moment, still running" \
+  'grep -q "story.dat: reloaded; back to" "$work/err" && alive'
 now=$(music_now)
 printf '%s q\n' "$(awk -v t="$now" 'BEGIN { printf "%.3f", t + 3 }')" > "$story"
 wait_exit 10

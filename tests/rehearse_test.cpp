@@ -93,6 +93,21 @@ TEST(RehearseStoryboard, ABadFileIsReportedByLineAndChangesNothing) {
     storyboard_source_restore();
     EXPECT_EQ(storyboard_times[0], 1.0f);
 
+    // What has fired by a clock, against what a new storyboard holds up to it.
+    replay_storyboard(1.5f, [](int) {});
+    const std::vector<StoryRecord> fired = storyboard_source_fired();
+    EXPECT_EQ(fired, (std::vector<StoryRecord>{{1.0f, 'A'}}));
+    EXPECT_EQ(storyboard_source_due(1.5f), fired);
+    EXPECT_EQ(storyboard_source_due(2.0f).size(), 2u) << "due at its time";
+    write_file(path, "1.0 A\n1.75 x\n");
+    ASSERT_TRUE(storyboard_source_load(error)) << error;
+    EXPECT_EQ(storyboard_source_due(1.5f), fired) << "an edit ahead of the clock keeps the past";
+    write_file(path, "1.5 y\n1.0 A\n2.0 ;\n");
+    ASSERT_TRUE(storyboard_source_load(error)) << error;
+    EXPECT_NE(storyboard_source_due(1.5f), fired);
+    write_file(path, "1.0 A\n2.0 ;\n");
+    ASSERT_TRUE(storyboard_source_load(error)) << error;
+
     // A bad rewrite is noticed, reported, and leaves the loaded storyboard be.
     write_file(path, "1.0 A\n7.0 q\nnot a record\n");
     EXPECT_TRUE(storyboard_source_changed());

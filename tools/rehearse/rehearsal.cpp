@@ -158,7 +158,12 @@ void on_rehearsal_key(unsigned char key, int, int) {
     glutPostRedisplay();
 }
 
+// A new storyboard whose records up to now are the ones that fired, in the
+// same order, gives the state on screen: it plays on without a jump (the
+// usual case, an edit ahead of the music). Any other goes back to now.
 void reload() {
+    const std::vector<StoryRecord> fired = storyboard_source_fired();
+    const float record_clock = static_cast<float>(stream_seconds(main_stream));
     std::string error;
     if (!storyboard_source_load(error)) {
         load_error = error;
@@ -166,9 +171,17 @@ void reload() {
         return;
     }
     load_error.clear();
+    if (storyboard_source_due(record_clock) == fired) {
+        replay_storyboard(record_clock, [](int) {});  // marks them fired, runs nothing
+        std::fprintf(stderr, "tangle: %s: reloaded; nothing before %.2f s changed, playing on\n",
+                     storyboard_name.c_str(), static_cast<double>(record_clock));
+        return;
+    }
     const double now = music_seconds();
-    std::fprintf(stderr, "tangle: %s: reloaded; back to %.2f s\n", storyboard_name.c_str(), now);
+    const auto begun = Clock::now();
     rehearsal_jump(now);
+    std::fprintf(stderr, "tangle: %s: reloaded; back to %.2f s (stepped there in %.1f s)\n",
+                 storyboard_name.c_str(), now, seconds_since(begun));
 }
 
 void on_special(int key, int, int) {

@@ -141,6 +141,30 @@ void storyboard_source_restore() {
     index_storyboard();
 }
 
+std::vector<StoryRecord> storyboard_source_fired() {
+    std::vector<StoryRecord> fired;
+    for (size_t i = 0; i < loaded_times.size(); ++i) {
+        const int key = static_cast<unsigned char>(loaded_keys[i]);
+        if (loaded_times[i] == storyboard_end) break;
+        if (storyboard_times[i] == storyboard_consumed && loaded_times[i] != storyboard_consumed &&
+            key >= 27 && key <= 122)
+            fired.push_back({loaded_times[i], static_cast<char>(key)});
+    }
+    return fired;
+}
+
+std::vector<StoryRecord> storyboard_source_due(float seconds) {
+    std::vector<StoryRecord> due;
+    for (size_t i = 0; i < loaded_times.size(); ++i) {
+        const float t = loaded_times[i];
+        const int key = static_cast<unsigned char>(loaded_keys[i]);
+        if (t == storyboard_end) break;
+        if (t != storyboard_consumed && t <= seconds && key >= 27 && key <= 122)
+            due.push_back({t, static_cast<char>(key)});
+    }
+    return due;
+}
+
 const std::vector<StoryRecord>& storyboard_source_records() { return records; }
 
 double storyboard_source_bar_seconds() { return bar_seconds; }

@@ -14,6 +14,7 @@
 struct StoryRecord {
     float seconds;
     char key;
+    bool operator==(const StoryRecord&) const = default;
 };
 
 // Watches `path`, a storyboard or (cue_sheet) a cue sheet. Call once.
@@ -33,6 +34,13 @@ bool storyboard_source_changed();
 
 // Puts the tables back as loaded: every record unfired.
 void storyboard_source_restore();
+
+// The records that have fired so far (the tables as they stand against the
+// storyboard as loaded), in the order they fired in a frame: slot order.
+std::vector<StoryRecord> storyboard_source_fired();
+// The records of the storyboard as loaded that are due at `seconds` (the
+// replay's clock), in slot order: exactly the ones a replay to then fires.
+std::vector<StoryRecord> storyboard_source_due(float seconds);
 
 // The records that run a command, by time (file order within a time).
 const std::vector<StoryRecord>& storyboard_source_records();
