@@ -30,6 +30,7 @@ constexpr int compose_width = 1280, compose_height = 720;
 GLuint compose_fbo, compose_colour, compose_depth;
 int screen_width = compose_width, screen_height = compose_height;
 bool key_recording = true;
+void (*window_overlay)(int width, int height) = nullptr;
 }  // namespace
 
 void choose_clear_colour(float time, float rgb[3]) {
@@ -159,6 +160,7 @@ void present_frame() {
     glTexCoord2f(1, 1), glVertex2f(1, 1);
     glTexCoord2f(0, 1), glVertex2f(-1, 1);
     glEnd();
+    if (window_overlay) window_overlay(screen_width, screen_height);
 
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(projection);
@@ -169,6 +171,8 @@ void present_frame() {
     glutSwapBuffers();
     glutPostRedisplay();
 }
+
+void set_window_overlay(void (*draw)(int width, int height)) { window_overlay = draw; }
 
 void display_frame() {
     draw_frame();

@@ -30,6 +30,10 @@ PictureBox fit_picture(int screen_w, int screen_h);
 // Draws the composed picture into the window (black bars around it), swaps
 // buffers and asks for the next frame; the GL state is left as it was found.
 void present_frame();
+// Something drawn into the window on top of the picture, in window pixels
+// (width, height), before the swap: never part of the composed picture, so
+// captures don't show it. Null draws nothing.
+void set_window_overlay(void (*draw)(int width, int height));
 // A key press as the keyboard callback handles it: recorded, then its command.
 void press_key(unsigned char key);
 // Whether key presses are appended to the recording file (the capture tool turns it off).

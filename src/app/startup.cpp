@@ -22,9 +22,16 @@
 
 namespace {
 
+int window_request_w = 0, window_request_h = 0;  // 0: the full screen
+
 // Game mode is the show's screen; where the display can't switch to it (a
 // virtual or fixed-mode display), a full-screen window shows the same thing.
 void open_screen() {
+    if (window_request_w > 0 && window_request_h > 0) {
+        glutInitWindowSize(window_request_w, window_request_h);
+        glutCreateWindow("Tangle");
+        return;
+    }
     glutGameModeString("1280x720");
     if (glutEnterGameMode() == 0 || !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
         std::fprintf(stderr, "tangle: display: can't switch to 1280x720; using a full-screen window\n");
@@ -43,6 +50,11 @@ bool opengl_is_enough() {
 }
 
 }  // namespace
+
+void start_up_in_window(int width, int height) {
+    window_request_w = width;
+    window_request_h = height;
+}
 
 void start_up(int argc, char** argv) {
     start_up_with(argc, argv, static_cast<unsigned>(std::time(nullptr)), nullptr);

@@ -102,6 +102,38 @@ void mixer_rewind(MixStream& s, uint64_t frames) {
     s.block_start = frames;
 }
 
+double mixer_held_frames(const MixStream& s, bool clock_kept) {
+    return clock_kept ? s.clock_base : static_cast<double>(s.mixed);
+}
+
+void mixer_set_held(MixStream& s, bool clock_kept, double frames) {
+    if (clock_kept) {
+        s.clock_base = std::max(0.0, frames);
+        return;
+    }
+    // A looping stream is put inside its first pass, where its decoder can
+    // follow: by its true length once known, else by what its headers promise.
+    const Decoder& d = s.decoder;
+    const int64_t pass = d.pass_frames > 0 ? d.pass_frames : d.length_hint;
+    if (s.loop && s.decoded && pass > 0 && d.rate > 0) {
+        const double pass_mixed = static_cast<double>(pass) * mix_rate / d.rate;
+        frames = std::fmod(frames, pass_mixed);
+    }
+    s.mixed = frames > 0 ? static_cast<uint64_t>(std::llround(frames)) : 0;
+    s.block_start = s.mixed;
+}
+
+void mixer_release(MixStream& s, bool clock_kept, double now) {
+    if (clock_kept) {
+        s.clock_since = now;
+        return;
+    }
+    if (!s.decoded) return;
+    decoder_seek(s.decoder, static_cast<int64_t>(s.mixed * s.decoder.rate / mix_rate));
+    s.block_start = s.mixed;
+    s.block_time = now;
+}
+
 uint64_t mixer_position_bytes(const MixStream& s, double frames, bool use_hint) {
     uint64_t whole = frames > 0 ? static_cast<uint64_t>(frames) : 0;
     if (!s.decoded) return whole * 4;  // a silent stream counts as 44100 Hz stereo

@@ -50,6 +50,15 @@ void mixer_clock_stop(MixStream& stream, double now);
 // frames mixed but not yet heard when the output stops).
 void mixer_rewind(MixStream& stream, uint64_t frames);
 
+// Holding (both players): a held stream stands at a position that moves only
+// when told, and nothing is decoded. Decoded streams keep it in `mixed` (the
+// decoder is left behind until the hold ends), clock-kept ones in `clock_base`.
+double mixer_held_frames(const MixStream& stream, bool clock_kept);
+void mixer_set_held(MixStream& stream, bool clock_kept, double frames);
+// Ends the hold of one stream: its decoder is put at the held position,
+// sample-exact, and a clock-kept stream runs on from there at player clock `now`.
+void mixer_release(MixStream& stream, bool clock_kept, double now);
+
 // The stream's position in its own bytes for `frames` mixer frames.
 // `use_hint`: clamp or wrap by the length the file's headers promise while
 // the true length is still unknown (streams that aren't decoded while they play).

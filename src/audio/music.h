@@ -27,6 +27,23 @@ void music_stop_all();                               // every stream stops where
 uint64_t music_position_bytes(StreamHandle stream);  // what is audible now
 double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes);
 
+bool music_playing(StreamHandle stream);  // played and not stopped since
+
+// Hold (both players): the output goes silent and every stream stands where
+// it is, moving only by music_hold_advance and music_seek, without decoding,
+// so a caller can step through music time faster than it plays. Turning the
+// hold on again starts a fresh count for music_hold_advance. Releasing it
+// puts every decoder at its stream's position, sample-exact, and sound and
+// clocks go on from there.
+void music_hold(bool on);
+bool music_held();
+// While held: every playing stream moves on by `seconds`. Steps are summed
+// before they are rounded to samples, so many small ones don't drift.
+void music_hold_advance(double seconds);
+// Puts a stream at `seconds` (looping streams wrap), sample-exact; it plays
+// on from there, or stands there while held or stopped.
+void music_seek(StreamHandle stream, double seconds);
+
 // Offline player only: move its clock forward, mixing into the WAV file if one is open.
 void music_offline_advance(double seconds);
 // Offline player only: mix everything that plays into a 44100 Hz stereo 16-bit WAV file.

@@ -14,6 +14,9 @@
 // The output is closed at process exit before the mixer's storage goes, so
 // the audio thread never mixes into freed memory.
 //
+// While held (stepping through music time, or paused) the callback plays
+// silence and positions move only when the main thread says so.
+//
 // Without an output device, and for streams whose file is missing or no mp3,
 // a stream keeps time on the steady clock from the moment it is played, so
 // the show still runs, silently.
@@ -22,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -39,6 +43,9 @@ bool init_called = false;
 bool device_open = false;
 std::vector<float> mix_buffer;  // grown only if SDL asks for an unusual block
 const auto clock_origin = std::chrono::steady_clock::now();
+bool held = false;
+double hold_seconds = 0;  // summed music_hold_advance steps since the hold began
+int64_t hold_frames = 0;  // the same, in mixer frames already given out
 
 double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_origin).count();
@@ -54,6 +61,7 @@ double audible_frames(const MixStream& s, double t) {
 }
 
 double stream_frames(const MixStream& s, double t) {
+    if (held) return mixer_held_frames(s, keeps_clock(s));
     return keeps_clock(s) ? mixer_clock_frames(s, t) : audible_frames(s, t);
 }
 
@@ -61,6 +69,10 @@ void audio_callback(void*, Uint8* out, int len) {
     double t = now();
     size_t frames = static_cast<size_t>(len) / 4;
     std::lock_guard<std::mutex> guard(lock);
+    if (held) {
+        std::fill(out, out + len, Uint8{0});
+        return;
+    }
     if (mix_buffer.size() < 2 * frames) mix_buffer.resize(2 * frames);
     mixer_mix(mix_buffer.data(), frames, t);
     int16_t* samples = reinterpret_cast<int16_t*>(out);
@@ -131,6 +143,10 @@ void music_play(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
     MixStream* s = mixer_find(stream);
     if (!s || s->playing) return;
+    if (held) {
+        s->playing = true;
+        return;
+    }
     double t = now();
     if (keeps_clock(*s)) {
         mixer_clock_play(*s, t);
@@ -148,7 +164,9 @@ void music_stop_all() {
         for (int i = 0; i < max_streams; ++i) {
             MixStream* s = mixer_stream_at(i);
             if (!s) continue;
-            if (keeps_clock(*s)) {
+            if (held) {
+                s->playing = false;  // it stands at its held position
+            } else if (keeps_clock(*s)) {
                 mixer_clock_stop(*s, t);
             } else if (s->playing) {
                 // Mixed but not yet heard is given back, so a later play
@@ -171,4 +189,54 @@ uint64_t music_position_bytes(StreamHandle stream) {
 double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {
     std::lock_guard<std::mutex> guard(lock);
     return mixer_bytes_to_seconds(mixer_find(stream), bytes);
+}
+
+bool music_playing(StreamHandle stream) {
+    std::lock_guard<std::mutex> guard(lock);
+    const MixStream* s = mixer_find(stream);
+    return s && s->playing;
+}
+
+void music_hold(bool on) {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        double t = now();
+        hold_seconds = 0;
+        hold_frames = 0;
+        if (on == held) return;
+        for (int i = 0; i < max_streams; ++i) {
+            MixStream* s = mixer_stream_at(i);
+            if (!s) continue;
+            if (on)
+                mixer_set_held(*s, keeps_clock(*s), stream_frames(*s, t));
+            else
+                mixer_release(*s, keeps_clock(*s), t);
+        }
+        held = on;
+    }
+    if (device_open) SDL_PauseAudio(on ? 1 : 0);
+}
+
+bool music_held() { return held; }
+
+void music_hold_advance(double seconds) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!held || !(seconds > 0)) return;
+    hold_seconds += seconds;
+    const int64_t target = std::llround(hold_seconds * mix_rate);
+    const double step = static_cast<double>(target - hold_frames);
+    hold_frames = target;
+    for (int i = 0; i < max_streams; ++i) {
+        MixStream* s = mixer_stream_at(i);
+        if (s && s->playing)
+            mixer_set_held(*s, keeps_clock(*s), mixer_held_frames(*s, keeps_clock(*s)) + step);
+    }
+}
+
+void music_seek(StreamHandle stream, double seconds) {
+    std::lock_guard<std::mutex> guard(lock);
+    MixStream* s = mixer_find(stream);
+    if (!s) return;
+    mixer_set_held(*s, keeps_clock(*s), std::max(0.0, seconds) * mix_rate);
+    if (!held) mixer_release(*s, keeps_clock(*s), now());
 }

@@ -4,7 +4,8 @@
 // live player: music_offline_advance mixes exactly that much time of what
 // plays and, when a WAV file is open, appends it there, so pictures and
 // sound stay frame-exact. Streams whose file is missing keep time on this
-// same clock, silently.
+// same clock, silently. Held, the clock still moves when told to, but nothing
+// is decoded or written: decoded streams only count the time.
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,9 @@ constexpr uint64_t wav_max_data = 0xFFFFFFFFull - 36 - 3;  // what the header's 
 double clock_seconds = 0;   // how far the clock has been advanced
 uint64_t clock_frames = 0;  // mixer frames mixed so far
 float mix_buffer[2 * advance_chunk];
+bool held = false;
+double hold_seconds = 0;  // summed steps since the hold began
+int64_t hold_frames = 0;  // the same, in mixer frames already counted
 
 std::FILE* wav = nullptr;
 std::string wav_path;
@@ -97,7 +101,7 @@ void music_free(StreamHandle stream) { mixer_free(stream); }
 void music_play(StreamHandle stream) {
     MixStream* s = mixer_find(stream);
     if (!s || s->playing) return;
-    if (s->decoded)
+    if (s->decoded || held)
         s->playing = true;
     else
         mixer_clock_play(*s, now());
@@ -107,7 +111,7 @@ void music_stop_all() {
     for (int i = 0; i < max_streams; ++i) {
         MixStream* s = mixer_stream_at(i);
         if (!s) continue;
-        if (s->decoded)
+        if (s->decoded || held)
             s->playing = false;
         else
             mixer_clock_stop(*s, now());
@@ -128,6 +132,17 @@ double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {
 void music_offline_advance(double seconds) {
     if (!(seconds > 0)) return;  // also refuses NaN
     clock_seconds += seconds;
+    if (held) {
+        hold_seconds += seconds;
+        const int64_t step = std::llround(hold_seconds * mix_rate) - hold_frames;
+        hold_frames += step;
+        clock_frames += static_cast<uint64_t>(step);
+        for (int i = 0; i < max_streams; ++i) {
+            MixStream* s = mixer_stream_at(i);
+            if (s && s->decoded && s->playing) s->mixed += static_cast<uint64_t>(step);
+        }
+        return;
+    }
     // Frames follow the summed seconds, so many small steps don't drift.
     uint64_t target = static_cast<uint64_t>(std::llround(clock_seconds * mix_rate));
     while (clock_frames < target) {
@@ -159,4 +174,43 @@ void music_offline_close_wav() {
         std::fprintf(stderr, "tangle: %s: can't finish writing: %s\n", wav_path.c_str(),
                      std::strerror(errno));
     wav = nullptr;
+}
+
+bool music_playing(StreamHandle stream) {
+    const MixStream* s = mixer_find(stream);
+    return s && s->playing;
+}
+
+// Clock-kept streams follow the clock, held or not; only decoded streams
+// need their decoders put back where their count stands.
+void music_hold(bool on) {
+    hold_seconds = 0;
+    hold_frames = 0;
+    if (on == held) return;
+    held = on;
+    for (int i = 0; i < max_streams; ++i) {
+        MixStream* s = mixer_stream_at(i);
+        if (!s || !s->decoded) continue;
+        if (!on) mixer_release(*s, false, now());
+    }
+}
+
+bool music_held() { return held; }
+
+void music_hold_advance(double seconds) {
+    if (held) music_offline_advance(seconds);
+}
+
+void music_seek(StreamHandle stream, double seconds) {
+    MixStream* s = mixer_find(stream);
+    if (!s) return;
+    const double frames = std::max(0.0, seconds) * mix_rate;
+    if (!s->decoded) {
+        // Clock-kept: stands at `frames` from now on the clock.
+        mixer_set_held(*s, true, frames);
+        s->clock_since = now();
+        return;
+    }
+    mixer_set_held(*s, false, frames);
+    if (!held) mixer_release(*s, false, now());
 }

@@ -72,6 +72,12 @@ void unlock_step5() {
 }
 }  // namespace
 
+namespace {
+bool exit_commands_held = false;
+}  // namespace
+
+void hold_exit_commands(bool held) { exit_commands_held = held; }
+
 void quit_show() {
     std::fflush(stdout);
     std::exit(0);
@@ -90,7 +96,8 @@ void run_command(int index) {
     ClothSheet& b = cloth_b;
     switch (index + 27) {
         case 27:
-            quit_show();
+            if (!exit_commands_held) quit_show();
+            break;
         case '!':
             demo.sequence_mode = 4;
             break;
@@ -229,7 +236,8 @@ void run_command(int index) {
             toggle(demo.cloth_draw_flag);
             break;
         case 'q':
-            quit_show();
+            if (!exit_commands_held) quit_show();
+            break;
         case 'r':
             demo.flare_a_time = now();
             demo.flare_a_value = random01();

@@ -14,3 +14,8 @@ bool key_has_command(int key);
 // Ends the show with status 0 through the normal process exit (atexit
 // handlers run), after flushing standard output.
 [[noreturn]] void quit_show();
+
+// While held, the exit commands (Escape, "q") do nothing: a caller stepping
+// the show to a later moment replays the storyboard's exits on the way
+// without ending the process.
+void hold_exit_commands(bool held);

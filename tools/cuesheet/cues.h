@@ -1,0 +1,32 @@
+// cues.h: the cue sheet compiler behind tangle-cues, as a library (the
+// rehearsal tool compiles sheets too).
+//
+// A cue sheet is text, one cue per line:
+//     tempo 120            beats per minute (before the first cue)
+//     # a comment          (also after a cue)
+//     == Title ==          a section heading, for people; ignored
+//     12.3  8              bar 12, beat 3 (both from 1): fire key "8"
+//     12.3.5  +-           half a beat later: "+", then "-" at the same time
+// Several keys on one line fire in the order written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Cue {
+    double seconds;
+    char key;
+    int line;
+};
+
+struct CueSheet {
+    std::vector<Cue> cues;  // sorted by time; equal times keep the written order
+    double tempo = 120;     // beats per minute in force at the first cue
+};
+
+// Compiles the sheet at `path`. On failure returns false and `error` reads
+// "FILE:LINE: what" (or "FILE: what" when the file can't be read).
+bool compile_cue_sheet(const std::string& path, CueSheet& sheet, std::string& error);
+
+// Writes the cues in the storyboard format "%f %c\n"; false if it can't.
+bool write_storyboard(const CueSheet& sheet, const std::string& path);

@@ -1,0 +1,71 @@
+// options.cpp: parsing the rehearsal's command line (see options.h).
+#include "options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A whole, finite, non-negative number of seconds.
+bool seconds_from(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == 0 && std::isfinite(value) && value >= 0;
+}
+
+}  // namespace
+
+bool parse_rehearse_options(int argc, char** argv, RehearseOptions& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name != "--data" && name != "--from" && name != "--loop" && name != "--storyboard" &&
+            name != "--cues" && name != "--window") {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = name + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (name == "--data") {
+            o.data_dir = value;
+        } else if (name == "--from") {
+            if (!seconds_from(value, o.from)) {
+                error = "--from needs seconds, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--loop") {
+            const size_t colon = value.find(':');
+            o.loop = colon != std::string::npos && seconds_from(value.substr(0, colon), o.loop_start) &&
+                     seconds_from(value.substr(colon + 1), o.loop_end) && o.loop_start < o.loop_end;
+            if (!o.loop) {
+                error = "--loop needs A:B, seconds with A before B, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--storyboard") {
+            o.storyboard = value;
+        } else if (name == "--cues") {
+            o.cues = value;
+        } else {
+            char x = 0, tail = 0;
+            if (std::sscanf(value.c_str(), "%d%c%d%c", &o.window_width, &x, &o.window_height, &tail) != 3 ||
+                x != 'x' || o.window_width < 1 || o.window_height < 1) {
+                error = "--window needs WIDTHxHEIGHT in pixels, not \"" + value + "\"";
+                return false;
+            }
+        }
+    }
+    if (!o.storyboard.empty() && !o.cues.empty()) {
+        error = "--storyboard and --cues both name the storyboard; give one";
+        return false;
+    }
+    return true;
+}
+
+double start_seconds(const RehearseOptions& o) {
+    if (o.from >= 0) return o.from;
+    return o.loop ? o.loop_start : 0;
+}

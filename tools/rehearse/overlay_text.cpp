@@ -1,0 +1,64 @@
+// overlay_text.cpp: the overlay's lines (see overlay_text.h).
+#include "overlay_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+std::string record_text(const StoryRecord& r) {
+    char key[16];
+    if (r.key == 27)
+        std::snprintf(key, sizeof key, "Esc");
+    else
+        std::snprintf(key, sizeof key, "%c", r.key);
+    char s[64];
+    std::snprintf(s, sizeof s, "%.2f %s", static_cast<double>(r.seconds), key);
+    return s;
+}
+
+std::string format(const char* pattern, double a, double b = 0) {
+    char s[128];
+    std::snprintf(s, sizeof s, pattern, a, b);
+    return s;
+}
+
+}  // namespace
+
+std::string clock_text(double seconds) {
+    const long hundredths = std::lround(std::max(0.0, seconds) * 100);
+    char s[32];
+    std::snprintf(s, sizeof s, "%02ld:%02ld.%02ld", hundredths / 6000, hundredths / 100 % 60,
+                  hundredths % 100);
+    return s;
+}
+
+BarBeat bar_and_beat(double seconds, double bar_seconds) {
+    // A hair over, so a time written as a whole beat counts as that beat.
+    const double beats = std::max(0.0, seconds) / (bar_seconds / 4) + 1e-9;
+    const long whole = static_cast<long>(std::floor(beats));
+    return BarBeat{static_cast<int>(whole / 4 + 1), static_cast<int>(whole % 4 + 1)};
+}
+
+std::vector<std::string> overlay_lines(const OverlayFacts& f) {
+    std::vector<std::string> lines;
+    const BarBeat place = bar_and_beat(f.seconds, f.bar_seconds);
+    lines.push_back(clock_text(f.seconds) + "  bar " + std::to_string(place.bar) + " beat " +
+                    std::to_string(place.beat) + "  " + f.section + (f.paused ? "  PAUSED" : ""));
+    lines.push_back(format("frame %.1f ms  %.0f fps", f.frame_ms, f.fps));
+
+    // The replay fires a record once its time is at or below the clock.
+    const std::vector<StoryRecord>& records = *f.records;
+    auto next = std::upper_bound(records.begin(), records.end(), f.record_clock,
+                                 [](float t, const StoryRecord& r) { return t < r.seconds; });
+    std::string last = next == records.begin() ? "-" : record_text(*(next - 1));
+    std::string coming;
+    for (int i = 0; i < 3 && next != records.end(); ++i, ++next)
+        coming += (coming.empty() ? "" : "   ") + record_text(*next);
+    lines.push_back("last " + last + "   next " + (coming.empty() ? "-" : coming));
+    lines.push_back(f.loop ? format("loop %.2f - %.2f s", f.loop_start, f.loop_end)
+                           : format("from %.2f s", f.home));
+    if (!f.error.empty()) lines.push_back("storyboard not loaded: " + f.error);
+    return lines;
+}

@@ -1,0 +1,252 @@
+// rehearsal.cpp: the rehearsal's callbacks and jumps (see rehearsal.h).
+//
+// The rehearsal's music time is the main stream's position, and once the
+// show has switched to the finale or the hidden part (the main stream stands
+// still from then on), that plus the new stream's position: the same clock
+// the stepping follows.
+#include "rehearsal.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "app/frame.h"
+#include "app/seek.h"
+#include "app/stop.h"
+#include "audio/music.h"
+#include "capture_output.h"
+#include "overlay_text.h"
+#include "storyboard_source.h"
+#include "sync/commands.h"
+#include "sync/storyboard.h"
+
+namespace {
+
+// 30 steps a second: the show's own unit of motion (frame_step is 1 for
+// every 0.0333 s of music), so every step is the nominal one the dynamics are
+// tuned for, the sheets take one physics step per frame, and a jump costs
+// half the frames that 60 would.
+constexpr double step_rate = 30;
+constexpr int poll_period_ms = 500;
+
+RehearseOptions options;
+unsigned show_seed = 1;
+std::string storyboard_name;
+bool paused = false;
+bool picture_due = false;  // paused after a jump: draw the new moment once
+bool overlay_on = true;
+double stepped_to = 0;  // the clock as set during stepping
+std::string load_error;
+
+using Clock = std::chrono::steady_clock;
+Clock::time_point last_present = Clock::now();
+double frame_ms = 0, fps = 0;
+
+double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+double music_seconds() {
+    double t = stream_seconds(main_stream);
+    if (music_playing(finale_stream))
+        t += stream_seconds(finale_stream);
+    else if (music_playing(hidden_stream))
+        t += stream_seconds(hidden_stream);
+    return t;
+}
+
+double home_seconds() { return options.loop ? options.loop_start : std::max(0.0, options.from); }
+
+void set_clock(double seconds) {
+    // A long stepping still ends on Ctrl-C or kill.
+    end_show_if_stopped();
+    if (seconds > stepped_to) music_hold_advance(seconds - stepped_to);
+    stepped_to = std::max(stepped_to, seconds);
+}
+
+void draw_text(int x, int y, const std::string& text) {
+    glRasterPos2i(x, y);
+    for (char c : text) glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(c));
+}
+
+// Drawn into the window after the composed picture, before the swap.
+void draw_overlay(int width, int height) {
+    if (!overlay_on) return;
+    const double main_seconds = stream_seconds(main_stream);
+    OverlayFacts facts{};
+    facts.seconds = music_seconds();
+    facts.record_clock = static_cast<float>(main_seconds);
+    facts.bar_seconds = storyboard_source_bar_seconds();
+    facts.section = section_name(static_cast<float>(main_seconds * 10), music_playing(finale_stream),
+                                 music_playing(hidden_stream));
+    facts.frame_ms = frame_ms;
+    facts.fps = fps;
+    facts.records = &storyboard_source_records();
+    facts.loop = options.loop;
+    facts.loop_start = options.loop_start;
+    facts.loop_end = options.loop_end;
+    facts.home = home_seconds();
+    facts.paused = paused;
+    facts.error = load_error;
+    const std::vector<std::string> lines = overlay_lines(facts);
+
+    constexpr int line_height = 18, margin = 8, char_width = 9;
+    size_t longest = 0;
+    for (const std::string& l : lines) longest = std::max(longest, l.size());
+    const int box_w = static_cast<int>(longest) * char_width + 2 * margin;
+    const int box_h = static_cast<int>(lines.size()) * line_height + 2 * margin;
+
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, 0.65f);
+    glRecti(0, height - box_h, box_w, height);
+    int y = height - margin - 13;
+    for (size_t i = 0; i < lines.size(); ++i, y -= line_height) {
+        const bool is_error = !load_error.empty() && i + 1 == lines.size();
+        if (is_error)
+            glColor4f(1.0f, 0.45f, 0.4f, 1);
+        else
+            glColor4f(1, 1, 1, 1);
+        draw_text(margin, y, lines[i]);
+    }
+}
+
+void note_frame_time() {
+    const double dt = seconds_since(last_present);
+    last_present = Clock::now();
+    // Smoothed, so the numbers can be read.
+    frame_ms = frame_ms == 0 ? dt * 1000 : 0.9 * frame_ms + 0.1 * dt * 1000;
+    fps = frame_ms > 0 ? 1000 / frame_ms : 0;
+}
+
+void display() {
+    if (paused) {
+        if (picture_due) draw_frame();
+        picture_due = false;
+        present_frame();
+        // Nothing moves: no need to spin.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        return;
+    }
+    if (options.loop && music_seconds() >= options.loop_end) rehearsal_jump(options.loop_start);
+    draw_frame();
+    note_frame_time();
+    present_frame();
+}
+
+void toggle_pause() {
+    paused = !paused;
+    music_hold(paused);
+}
+
+void on_rehearsal_key(unsigned char key, int, int) {
+    if (key == ' ')
+        toggle_pause();
+    else
+        press_key(key);  // recorded and run as in the show; Escape and "q" end it
+    glutPostRedisplay();
+}
+
+// A new storyboard whose records up to now are the ones that fired, in the
+// same order, gives the state on screen: it plays on without a jump (the
+// usual case, an edit ahead of the music). Any other goes back to now.
+void reload() {
+    const std::vector<StoryRecord> fired = storyboard_source_fired();
+    const float record_clock = static_cast<float>(stream_seconds(main_stream));
+    std::string error;
+    if (!storyboard_source_load(error)) {
+        load_error = error;
+        std::fprintf(stderr, "tangle: %s; keeping the previous storyboard\n", error.c_str());
+        return;
+    }
+    load_error.clear();
+    if (storyboard_source_due(record_clock) == fired) {
+        replay_storyboard(record_clock, [](int) {});  // marks them fired, runs nothing
+        std::fprintf(stderr, "tangle: %s: reloaded; nothing before %.2f s changed, playing on\n",
+                     storyboard_name.c_str(), static_cast<double>(record_clock));
+        return;
+    }
+    const double now = music_seconds();
+    const auto begun = Clock::now();
+    rehearsal_jump(now);
+    std::fprintf(stderr, "tangle: %s: reloaded; back to %.2f s (stepped there in %.1f s)\n",
+                 storyboard_name.c_str(), now, seconds_since(begun));
+}
+
+void on_special(int key, int, int) {
+    const double bar = storyboard_source_bar_seconds();
+    switch (key) {
+        case GLUT_KEY_LEFT:
+            rehearsal_jump(std::max(0.0, music_seconds() - bar));
+            break;
+        case GLUT_KEY_RIGHT:
+            rehearsal_jump(music_seconds() + bar);
+            break;
+        case GLUT_KEY_HOME:
+            rehearsal_jump(home_seconds());
+            break;
+        case GLUT_KEY_F1:
+            overlay_on = !overlay_on;
+            break;
+        case GLUT_KEY_F5:
+            reload();
+            break;
+        default:
+            break;
+    }
+    glutPostRedisplay();
+}
+
+void poll_storyboard(int) {
+    if (storyboard_source_changed()) reload();
+    glutTimerFunc(poll_period_ms, poll_storyboard, 0);
+}
+
+}  // namespace
+
+void rehearsal_jump(double seconds) {
+    seconds = std::max(0.0, seconds);
+    music_hold(true);
+    music_stop_all();
+    for (StreamHandle s : {main_stream, finale_stream, hidden_stream}) music_seek(s, 0);
+    music_play(main_stream);
+    stepped_to = 0;
+    storyboard_source_restore();
+    hold_exit_commands(true);
+    show_seek(seconds, step_rate, show_seed, set_clock);
+    set_clock(seconds);
+    // Records between the last step and the moment itself fire now, so every
+    // record before the moment has fired and every later one fires live. The
+    // storyboard's clock is the main stream, which stops at a music switch.
+    const float record_clock = static_cast<float>(stream_seconds(main_stream));
+    replay_storyboard(std::nextafter(record_clock, -1.0f));
+    hold_exit_commands(false);
+    if (paused)
+        picture_due = true;
+    else
+        music_hold(false);
+    last_present = Clock::now();
+}
+
+void rehearsal_begin(const RehearseOptions& given, unsigned seed, const char* name) {
+    options = given;
+    show_seed = seed;
+    storyboard_name = name;
+    glutDisplayFunc(display);
+    glutKeyboardFunc(on_rehearsal_key);
+    glutSpecialFunc(on_special);
+    set_window_overlay(draw_overlay);
+    if (options.window_width > 0) glutSetCursor(GLUT_CURSOR_INHERIT);
+    glutTimerFunc(poll_period_ms, poll_storyboard, 0);
+}
