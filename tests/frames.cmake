@@ -4,3 +4,8 @@ if(NOT TANGLE_SANITIZE)
   tangle_test(test_show_frames LABEL gl SOURCES tests/show_frames_test.cpp LIBS tangle_render_pixels ZLIB::ZLIB)
   set_tests_properties(test_show_frames PROPERTIES TIMEOUT 600)
 endif()
+# The rehearsal's jump (show_seek) lands on the capture tool's stepped state.
+if(NOT TANGLE_SANITIZE)
+  tangle_test(test_show_seek LABEL gl SOURCES tests/show_seek_test.cpp LIBS tangle_frame_driver)
+  set_tests_properties(test_show_seek PROPERTIES TIMEOUT 300)
+endif()

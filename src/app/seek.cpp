@@ -1,9 +1,11 @@
 // seek.cpp: resetting the show and running it to a moment.
 #include "app/seek.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/frame.h"
+#include "audio/music.h"
 #include "core/demo_state.h"
 #include "core/random.h"
 #include "physics/cloth.h"
@@ -14,6 +16,23 @@
 #include "scenes/timeline.h"
 #include "sync/storyboard.h"
 #include "text/credits.h"
+
+namespace {
+double held_at = 0;  // where step_held_music last put the music
+}  // namespace
+
+void hold_music_at_start() {
+    music_hold(true);
+    music_stop_all();
+    for (StreamHandle s : {main_stream, finale_stream, hidden_stream}) music_seek(s, 0);
+    music_play(main_stream);
+    held_at = 0;
+}
+
+void step_held_music(double seconds) {
+    if (seconds > held_at) music_hold_advance(seconds - held_at);
+    held_at = std::max(held_at, seconds);
+}
 
 void reset_show(unsigned seed) {
     // The sheets draw from the generator in its first state, as at static

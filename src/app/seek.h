@@ -18,3 +18,11 @@ void reset_show(unsigned seed);
 // that time. Storyboard events before `seconds` fire on the way. The next
 // frame drawn, at `seconds` or just after, is the show at that moment.
 void show_seek(double seconds, double rate, unsigned seed, void (*set_clock)(double seconds));
+
+// The music for a seek on either player: every stream back at its start and
+// held, the main one playing, so that positions move only by the stepping
+// clock below.
+void hold_music_at_start();
+// The stepping clock for show_seek on held music: every playing stream moves
+// on to `seconds` (times never decrease).
+void step_held_music(double seconds);

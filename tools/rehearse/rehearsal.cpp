@@ -41,7 +41,6 @@ std::string storyboard_name;
 bool paused = false;
 bool picture_due = false;  // paused after a jump: draw the new moment once
 bool overlay_on = true;
-double stepped_to = 0;  // the clock as set during stepping
 std::string load_error;
 
 using Clock = std::chrono::steady_clock;
@@ -64,8 +63,7 @@ double home_seconds() { return options.loop ? options.loop_start : std::max(0.0,
 void set_clock(double seconds) {
     // A long stepping still ends on Ctrl-C or kill.
     end_show_if_stopped();
-    if (seconds > stepped_to) music_hold_advance(seconds - stepped_to);
-    stepped_to = std::max(stepped_to, seconds);
+    step_held_music(seconds);
 }
 
 void draw_text(int x, int y, const std::string& text) {
@@ -217,11 +215,7 @@ void poll_storyboard(int) {
 
 void rehearsal_jump(double seconds) {
     seconds = std::max(0.0, seconds);
-    music_hold(true);
-    music_stop_all();
-    for (StreamHandle s : {main_stream, finale_stream, hidden_stream}) music_seek(s, 0);
-    music_play(main_stream);
-    stepped_to = 0;
+    hold_music_at_start();
     storyboard_source_restore();
     hold_exit_commands(true);
     show_seek(seconds, step_rate, show_seed, set_clock);
