@@ -404,7 +404,7 @@ int main(int argc, char** argv) {
         if (kept) driver_present();
         frames_run = k + 1;
         if (!is_piece()) show_progress(seconds, estimated_end);
-        if (!kept) continue;
+        if (!wanted) continue;
         if (options.report) {
             // Read after the timing, so the times stay the frame's own.
             if (!(use.video || use.png || use.thumbnail)) driver_read_picture(picture);
@@ -422,6 +422,8 @@ int main(int argc, char** argv) {
             write_png(options.frames_dir + name, 1280, 720, picture);
         }
         if (use.thumbnail) contact_sheet_add(picture, seconds);
+        // Every frame of the range counts, kept or only stepped: the parent of
+        // a capture in pieces tells a finished piece by its count.
         frames_written++;
         if (progress) std::fprintf(progress, "%ld\n", k), std::fflush(progress);
     }
