@@ -10,36 +10,41 @@
 // storyboard format "%f %c\n" sorted by time, so it is also a file a person
 // can edit or re-record.
 //   tangle-cues SHEET OUT
-#include <algorithm>
-#include <cmath>
+// OUT is never the sheet itself, and is written whole or not at all: the
+// records go to a temporary file beside it that then takes its name.
+// Depends on cue_compile.h and sync/storyboard.h (how many records the show reads).
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <vector>
+
+#include "cue_compile.h"
+#include "sync/storyboard.h"
 
 namespace {
 
-struct Cue {
-    double seconds;
-    char key;
-    int line;
-};
-
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-    std::fprintf(stderr, "tangle-cues: %s: %s\n", where.c_str(), what.c_str());
-    std::exit(1);
+[[noreturn]] void fail(const std::string& where, const std::string& what, int status = 1) {
+    std::fprintf(stderr, "tangle-cues: %s: %s\n", printable(where).c_str(), what.c_str());
+    std::exit(status);
 }
 
-// "bar.beat" or "bar.beat.fraction" (fraction in tenths of a beat: .5 is half).
-double position_in_beats(const std::string& text, const std::string& where) {
-    int bar = 0, beat = 0, tenth = 0;
-    char tail = 0;
-    int n = std::sscanf(text.c_str(), "%d.%d.%d%c", &bar, &beat, &tenth, &tail);
-    if (n < 2 || n > 3 || bar < 1 || beat < 1 || beat > 4 || tenth < 0 || tenth > 9)
-        fail(where, "position \"" + text + "\" is not BAR.BEAT or BAR.BEAT.TENTH");
-    return (bar - 1) * 4 + (beat - 1) + tenth / 10.0;
+bool same_file(const char* a, const char* b) {
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+mode_t current_umask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
 }
 
 }  // namespace
@@ -49,37 +54,41 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tangle-cues SHEET OUT\n");
         return 2;
     }
-    std::ifstream in(argv[1]);
-    if (!in) fail(argv[1], "can't read the cue sheet");
-    double tempo = 120;
+    const std::string sheet = argv[1], out_path = argv[2];
+    if (same_file(argv[1], argv[2])) fail(out_path, "is the cue sheet itself; not written over", 2);
+    std::ifstream in(sheet, std::ios::binary);
+    if (!in) fail(sheet, "can't read the cue sheet");
+    std::stringstream text;
+    text << in.rdbuf();
+    if (in.bad()) fail(sheet, "can't read the cue sheet");
+
     std::vector<Cue> cues;
-    std::string line;
-    for (int number = 1; std::getline(in, line); number++) {
-        std::string where = std::string(argv[1]) + ":" + std::to_string(number);
-        if (size_t hash = line.find('#'); hash != std::string::npos && (hash == 0 || line[hash - 1] == ' '))
-            line.erase(hash);
-        std::istringstream words(line);
-        std::string first;
-        if (!(words >> first) || first.rfind("==", 0) == 0) continue;
-        if (first == "tempo") {
-            if (!(words >> tempo) || tempo <= 0) fail(where, "tempo needs beats per minute");
-            continue;
-        }
-        double beats = position_in_beats(first, where);
-        std::string keys;
-        if (!(words >> keys)) fail(where, "a cue needs its keys");
-        for (char k : keys) {
-            if (k < 27 || k > 122) fail(where, std::string("key \"") + k + "\" has no command");
-            cues.push_back({beats * 60.0 / tempo, k, number});
-        }
+    std::string error;
+    if (!compile_cues(text.str(), sheet, cues, error)) {
+        std::fprintf(stderr, "tangle-cues: %s\n", error.c_str());
+        return 1;
     }
-    // Stable: keys of one line, and lines at one time, keep their written order.
-    std::stable_sort(cues.begin(), cues.end(),
-                     [](const Cue& a, const Cue& b) { return a.seconds < b.seconds; });
-    FILE* out = std::fopen(argv[2], "w");
-    if (!out) fail(argv[2], "can't write the storyboard");
-    for (const Cue& c : cues) std::fprintf(out, "%f %c\n", static_cast<float>(c.seconds), c.key);
-    if (std::fclose(out) != 0) fail(argv[2], "can't write the storyboard");
-    std::fprintf(stderr, "tangle-cues: %zu cues written to %s\n", cues.size(), argv[2]);
+    if (cues.size() > static_cast<size_t>(storyboard_capacity))
+        std::fprintf(
+            stderr,
+            "tangle-cues: warning: %zu cues, but the show reads only the first %d records; the last %zu "
+            "never fire\n",
+            cues.size(), storyboard_capacity, cues.size() - storyboard_capacity);
+
+    std::string temporary = out_path + ".tmp-XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) fail(out_path, std::string("can't write the storyboard: ") + std::strerror(errno));
+    FILE* out = fdopen(fd, "w");
+    bool ok = out != nullptr;
+    for (size_t i = 0; ok && i < cues.size(); ++i)
+        ok = std::fprintf(out, "%f %c\n", static_cast<float>(cues[i].seconds), cues[i].key) > 0;
+    ok = out && std::fclose(out) == 0 && ok;
+    if (!ok || chmod(temporary.c_str(), 0666 & ~current_umask()) != 0 ||
+        std::rename(temporary.c_str(), out_path.c_str()) != 0) {
+        int why = errno;
+        unlink(temporary.c_str());
+        fail(out_path, std::string("can't write the storyboard: ") + std::strerror(why));
+    }
+    std::fprintf(stderr, "tangle-cues: %zu cues written to %s\n", cues.size(), printable(out_path).c_str());
     return 0;
 }
