@@ -11,6 +11,9 @@
 #include <cstring>
 
 #include <fcntl.h>
+
+#include <string>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,20 +69,27 @@ int line_of(std::FILE* file, long offset) {
 }  // namespace
 
 void report_storyboard_load(const char* path, const StoryboardLoad& load) {
-    if (load.irregular)
+    if (load.irregular) {
         std::fprintf(stderr, "tangle: %s: not a regular file, not read; the show runs without a storyboard\n",
                      path);
-    else if (!load.opened)
+        return;
+    }
+    if (!load.opened) {
         std::fprintf(stderr, "tangle: %s: %s; the show runs without a storyboard\n", path,
                      std::strerror(load.open_error));
-    else if (load.read_error)
-        std::fprintf(stderr, "tangle: %s: read error; the show fires only the %d records read before it\n",
-                     path, load.slots_read);
-    else if (load.stopped_at >= 0)
+        return;
+    }
+    if (!load.read_error && load.stopped_at < 0) return;
+    const int kept = load.read_error ? load.slots_read : load.stopped_at;
+    const std::string fires = kept == 0   ? "fires none of it"
+                              : kept == 1 ? "fires only the record before it"
+                                          : "fires only the " + std::to_string(kept) + " records before it";
+    if (load.read_error)
+        std::fprintf(stderr, "tangle: %s: read error; the show %s\n", path, fires.c_str());
+    else
         std::fprintf(stderr,
-                     "tangle: %s: line %d is no \"seconds key\" record; the show reads no further and fires "
-                     "only the %d records before it\n",
-                     path, load.stopped_line, load.stopped_at);
+                     "tangle: %s: line %d is no \"seconds key\" record; the show reads no further and %s\n",
+                     path, load.stopped_line, fires.c_str());
 }
 
 StoryboardLoad load_storyboard(const char* path) {
