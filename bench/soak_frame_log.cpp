@@ -6,11 +6,12 @@
 // clock in nanoseconds, one line, to the file named by TANGLE_FRAME_LOG, then
 // hands the call on to the real function.
 #include <GL/glx.h>
-#include <dlfcn.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+#include <dlfcn.h>
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
     using Swap = void (*)(Display*, GLXDrawable);
