@@ -11,7 +11,7 @@ top=$(pwd)
 packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libsdl1.2-dev libsdl-image1.2-dev
   libfreetype-dev libmpg123-dev libpng-dev xvfb xauth xdotool ffmpeg lame fonts-dseg
-  python3-fonttools patchelf)
+  python3-fonttools patchelf clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()

@@ -104,11 +104,27 @@ TEST_F(StartUp, OddPngLayoutsLoadSafely) {
     }
 }
 
-TEST_F(StartUp, MissingImageLeavesNameZero) {
+TEST_F(StartUp, MissingOrHugeImageLeavesNameZero) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(load_texture("gfx/no-such-image.png"), 0);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("tangle: gfx/no-such-image.png"), std::string::npos) << err;
+
+    // Refused from its header alone, before gigabytes are decoded: the file
+    // holds no pixels, so a decoder would fail with another message.
+    const char* huge = "/tmp/tangle-test-huge.png";
+    std::FILE* f = std::fopen(huge, "wb");
+    ASSERT_NE(f, nullptr);
+    const unsigned char header[24] = {
+        0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0,    13,
+        'I',  'H', 'D', 'R', 0,    0,    0,    1,    0, 0, 0x1f, 0x40};  // 1 x 8000
+    std::fwrite(header, 1, sizeof header, f);
+    std::fclose(f);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_texture(huge), 0);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, std::string("tangle: ") + huge +
+                       ": 1 x 8000 pixels, over the 4096 a side the show takes; not loaded\n");
 }
 
 TEST_F(StartUp, ClearColourFrameReachesTheComposedPicture) {

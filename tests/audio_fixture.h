@@ -68,6 +68,21 @@ inline std::string make_tone_mp3(const char* name, int rate, int channels, doubl
     return mp3;
 }
 
+// A copy of the first `bytes` bytes of `path`: a track cut short, its
+// headers still promising the whole length. "" if that failed.
+inline std::string truncated_copy(const std::string& path, const char* name, size_t bytes) {
+    if (path.empty()) return "";
+    std::string out = (audio_scratch_dir() / (std::string(name) + ".mp3")).string();
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::FILE* f = std::fopen(out.c_str(), "wb");
+    std::vector<char> buffer(bytes);
+    size_t got = in ? std::fread(buffer.data(), 1, bytes, in) : 0;
+    bool ok = in && f && got == bytes && std::fwrite(buffer.data(), 1, got, f) == got;
+    if (in) std::fclose(in);
+    if (f && std::fclose(f) != 0) ok = false;
+    return ok ? out : "";
+}
+
 // The 16-bit samples of a WAV file this player wrote (44-byte header).
 struct WavFile {
     bool ok = false;

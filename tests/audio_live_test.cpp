@@ -119,6 +119,32 @@ TEST(LivePlayer, MissingFileKeepsTimeOnTheWallClock) {
     music_free(s);
 }
 
+// A track cut short: the position carries on past the cut on real time, and
+// the player says once where the music ended.
+TEST(LivePlayer, TrackCutShortKeepsTimeAndSaysSoOnce) {
+    init_output();
+    if (!lame_available()) GTEST_SKIP() << "the lame encoder is not installed";
+    std::string cut = truncated_copy(make_tone_mp3("livelong", 44100, 2, 3.0), "livecut", 2400);
+    ASSERT_NE(cut, "");
+    testing::internal::CaptureStderr();
+    StreamHandle s = music_open(cut.c_str(), false);
+    music_start();
+    music_play(s);
+    auto start = steady_clock::now();
+    sleep_seconds(0.9);
+    double p = stream_seconds(s);
+    EXPECT_GT(p, 0.6 * seconds_since(start)) << "the clock stopped at the cut";
+    EXPECT_LT(p, seconds_since(start) + 0.1);
+    stream_seconds(s);
+    std::string err = testing::internal::GetCapturedStderr();
+    if (dummy_output()) {
+        EXPECT_EQ(err.rfind("tangle: " + cut + ": the music ends at 0.", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    music_stop_all();
+    music_free(s);
+}
+
 // Whatever ends the process (the escape command, a stop signal), the output
 // must be closed, and SDL's audio thread gone, before any static storage the
 // mixer uses is destroyed. A static built before the player opens its output

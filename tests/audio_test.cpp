@@ -2,6 +2,7 @@
 // stream's own bytes, loops, stop and resume, silent streams, the WAV mix,
 // the demo clock and the derived-clock rule.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -135,17 +136,47 @@ TEST(OfflinePlayer, PositionsCountEachStreamsOwnBytes) {
     EXPECT_NEAR(stream_seconds(stereo), 0.5, 1e-4);
     EXPECT_NEAR(stream_seconds(mono), 0.5, 1e-4);
 
-    // Not looped: both stop at the end of the file and stay there.
+    // Not looped: past the end of the file time goes on, silently, and each
+    // stream says once where it ended.
+    testing::internal::CaptureStderr();
     music_offline_advance(0.75);
-    EXPECT_NEAR(stream_seconds(stereo), 1.0, 1e-4);
-    EXPECT_NEAR(stream_seconds(mono), 1.0, 1e-4);
+    EXPECT_NEAR(stream_seconds(stereo), 1.25, 1e-4);
+    EXPECT_NEAR(stream_seconds(mono), 1.25, 1e-4);
     music_offline_advance(0.5);
-    EXPECT_NEAR(stream_seconds(stereo), 1.0, 1e-4);
+    EXPECT_NEAR(stream_seconds(stereo), 1.75, 1e-4);
+    EXPECT_NEAR(stream_seconds(mono), 1.75, 1e-4);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    EXPECT_NE(err.find(tone_22k_mono() + ": the music ends at 1.00 s"), std::string::npos) << err;
 
     music_free(stereo);
     music_free(mono);
     music_free(0);
     EXPECT_EQ(music_position_bytes(stereo), 0u) << "a freed handle is no stream";
+}
+
+// A main track cut short (its headers still promise the full length) used
+// to freeze the show's clock at the cut for good.
+TEST(OfflinePlayer, TrackCutShortSaysWhereAndTheDemoClockCarriesOn) {
+    NEED_LAME();
+    std::string cut = truncated_copy(make_tone_mp3("long", 44100, 2, 3.0), "cut", 4000);
+    ASSERT_NE(cut, "");
+    testing::internal::CaptureStderr();
+    main_stream = music_open(cut.c_str(), false);
+    music_play(main_stream);
+    std::vector<float> times;
+    for (int i = 0; i < 60; ++i) {
+        music_offline_advance(0.05);
+        update_demo_clock();
+        times.push_back(demo_time);
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NEAR(demo_time, 30.0f, 1e-3) << "3 s of music time, in tenths";
+    for (size_t i = 1; i < times.size(); ++i) EXPECT_GT(times[i], times[i - 1]) << i;
+    EXPECT_EQ(err.rfind("tangle: " + cut + ": the music ends at 0.", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    music_free(main_stream);
+    main_stream = 0;
 }
 
 TEST(OfflinePlayer, LoopedStreamsWrapToTheirStart) {

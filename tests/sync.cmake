@@ -17,3 +17,7 @@ if(NOT TANGLE_SANITIZE)
   set_tests_properties(test_sync_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display
     ENVIRONMENT "SDL_AUDIODRIVER=dummy;TANGLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TANGLE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endif()
+
+# The cue sheet compiler with what it must refuse, warn about or escape.
+add_test(NAME test_cues_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/cues_e2e.sh ${CMAKE_BINARY_DIR}/tangle-cues)
+set_tests_properties(test_cues_e2e PROPERTIES LABELS e2e)

@@ -23,6 +23,10 @@ expect 1 malformed.dat '0.5 A\nnot a record\n1 +\n'
 expect 1 marker.dat '0.5 A\n-1 x\n1 +\n'
 "$tool" check "$work/absent.dat" > /dev/null 2>&1
 [ $? -eq 2 ] || { echo "absent file: expected exit 2" >&2; failures=$((failures + 1)); }
+# A FIFO is refused at once, not waited on.
+mkfifo "$work/fifo.dat"
+timeout 10 "$tool" check "$work/fifo.dat" > /dev/null 2>&1
+[ $? -eq 2 ] || { echo "FIFO: expected exit 2 at once" >&2; failures=$((failures + 1)); }
 "$tool" > /dev/null 2>&1
 [ $? -eq 2 ] || { echo "no arguments: expected exit 2" >&2; failures=$((failures + 1)); }
 # The verdict line names the file and counts.

@@ -1,4 +1,5 @@
 // Storyboard loading, replay and recording.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,9 @@
 
 #include <random>
 #include <string>
+
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "sync/storyboard.h"
@@ -50,6 +54,39 @@ TEST(StoryboardLoad, EmptyOrMissingFileGivesAnEmptyStoryboard) {
     EXPECT_TRUE(is_empty_slot(0));
     EXPECT_TRUE(is_empty_slot(storyboard_capacity - 1));
     EXPECT_EQ(replay_at(1e6f), "");
+}
+
+// What the author would otherwise never learn: why nothing fires. One line
+// each, naming the file; a FIFO named like the storyboard is not waited on.
+TEST(StoryboardLoad, WhatTheShowCantUseIsSaidOnceAndNothingBlocks) {
+    auto report_for = [](const std::string& path) {
+        testing::internal::CaptureStderr();
+        report_storyboard_load(path.c_str(), load_storyboard(path.c_str()));
+        return testing::internal::GetCapturedStderr();
+    };
+    const std::string fifo = scratch_path("fifo-keys.dat");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string missing = scratch_path("no-such-keys.dat");
+    const std::string binary = write_scratch("binary-keys.dat", std::string("1 A\n2 B\n\x7f\x00\xff", 9));
+    const struct {
+        std::string path, says, fires;
+    } cases[] = {
+        {missing, missing + ": No such file or directory; the show runs without a storyboard", ""},
+        {scratch_dir(), scratch_dir() + ": not a regular file, not read; the show runs without a storyboard",
+         ""},
+        {fifo, fifo + ": not a regular file", ""},
+        {binary,
+         binary + ": line 3 is no \"seconds key\" record; the show reads no further and fires only "
+                  "the 2 records before it",
+         "AB"},
+    };
+    for (const auto& c : cases) {
+        std::string err = report_for(c.path);
+        EXPECT_EQ(err.rfind("tangle: " + c.says, 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(replay_at(1e6f), c.fires) << c.path;
+    }
+    EXPECT_EQ(report_for(write_scratch("good-keys.dat", "1 A\n")), "");
 }
 
 TEST(StoryboardLoad, RecordsFollowTheFormatWithFreeWhiteSpace) {

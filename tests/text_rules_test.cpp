@@ -339,6 +339,7 @@ TEST(GlyphTexels, PowerOfTwoTextureWithRowsAsTheUploadReadsThem) {
     EXPECT_EQ(make_glyph_texels(thin, 1, 3, 1, 1).bytes.size(), 8u);
 }
 
+// The fixed message, after a line of ours that names the file.
 TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
     auto empty_dir = std::filesystem::temp_directory_path() / "tangle-text-nofont";
     std::filesystem::create_directories(empty_dir);
@@ -353,5 +354,6 @@ TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
             std::_Exit(2);
         },
         testing::ExitedWithCode(1),
-        "^FT_New_Face failed \\(there is probably a problem with your font file\\)\n$");
+        "^tangle: digital-7.ttf: No such file or directory\n"
+        "FT_New_Face failed \\(there is probably a problem with your font file\\)\n$");
 }

@@ -72,7 +72,8 @@ void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard)
     glutReshapeFunc(on_reshape);
     glutDisplayFunc(display_frame);
     glutKeyboardFunc(on_key);
-    load_storyboard(storyboard ? storyboard : "keys.dat");
+    const char* storyboard_path = storyboard ? storyboard : "keys.dat";
+    report_storyboard_load(storyboard_path, load_storyboard(storyboard_path));
     // SDL only decodes images: keep its video driver off the terminal and the screen.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     SDL_Init(0xFFFF);

@@ -11,6 +11,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -75,7 +76,38 @@ const char* texture_file(int slot) {
     return name;
 }
 
+namespace {
+
+// Width and height from a PNG file's header, read before anything is
+// decoded; false when the file is no PNG (the decoder then says why).
+bool png_header_size(const char* path, uint32_t& width, uint32_t& height) {
+    unsigned char h[24];
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    bool got = std::fread(h, 1, sizeof h, f) == sizeof h;
+    std::fclose(f);
+    if (!got || std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(h + 12, "IHDR", 4) != 0)
+        return false;
+    auto big_endian = [](const unsigned char* p) {
+        return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+    };
+    width = big_endian(h + 16);
+    height = big_endian(h + 20);
+    return true;
+}
+
+}  // namespace
+
 GLint load_texture(const char* path) {
+    // The show's images are far smaller; a huge one would take gigabytes and
+    // seconds to decode at start-up, before the music starts.
+    constexpr uint32_t largest_side = 4096;
+    uint32_t width = 0, height = 0;
+    if (png_header_size(path, width, height) && (width > largest_side || height > largest_side)) {
+        std::fprintf(stderr, "tangle: %s: %u x %u pixels, over the %u a side the show takes; not loaded\n",
+                     path, width, height, largest_side);
+        return 0;
+    }
     SDL_Surface* image = IMG_Load(path);
     if (!image) {
         std::fprintf(stderr, "tangle: %s: can't load image: %s\n", path, IMG_GetError());

@@ -35,6 +35,7 @@ StreamHandle mixer_open(const char* path, bool loop) {
     slot->decoded = decoder_open(slot->decoder, path, loop, error);
     if (!slot->decoded) std::fprintf(stderr, "tangle: %s: %s; it plays silently\n", path, error.c_str());
     slot->loop = loop;
+    slot->path = path;
     if (++last_handle == 0) ++last_handle;
     slot->handle = last_handle;
     return slot->handle;
@@ -74,7 +75,9 @@ void mixer_mix(float* out, size_t frames, double now) {
             done += got;
             if (got < want) break;  // the end of a stream that doesn't loop
         }
-        s.mixed += done;
+        // The rest of the block is silence but still time: a track shorter
+        // than the show must not stop the clock read from it.
+        s.mixed += frames;
     }
 }
 
@@ -141,7 +144,7 @@ uint64_t mixer_position_bytes(const MixStream& s, double frames, bool use_hint) 
     int64_t source = static_cast<int64_t>(whole * d.rate / mix_rate);
     int64_t pass = d.pass_frames;
     if (pass < 0 && use_hint) pass = d.length_hint;
-    if (pass > 0) source = s.loop ? source % pass : std::min(source, pass);
+    if (pass > 0 && s.loop) source %= pass;  // past the end of one that doesn't loop, time goes on
     return static_cast<uint64_t>(source) * d.channels * 2;
 }
 
@@ -153,6 +156,17 @@ double mixer_bytes_to_seconds(const MixStream* s, uint64_t bytes) {
         channels = s->decoder.channels;
     }
     return static_cast<double>(bytes) / (static_cast<double>(rate) * channels * 2);
+}
+
+void mixer_note_end(MixStream& s, double frames, bool use_hint) {
+    if (s.loop || s.end_told || !s.decoded) return;
+    const Decoder& d = s.decoder;
+    int64_t pass = d.pass_frames;
+    if (pass < 0 && use_hint) pass = d.length_hint;
+    if (pass < 0 || frames <= static_cast<double>(pass) * mix_rate / d.rate) return;
+    s.end_told = true;
+    std::fprintf(stderr, "tangle: %s: the music ends at %.2f s; the clock carries on silently from there\n",
+                 s.path.c_str(), static_cast<double>(pass) / d.rate);
 }
 
 int16_t mixer_to_s16(float sample) {

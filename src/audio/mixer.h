@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audio/decoder.h"
 #include "audio/music.h"
@@ -26,6 +27,8 @@ struct MixStream {
     double block_time = 0;     // the player's clock when that block was mixed
     double clock_base = 0;     // clock-kept streams: frames stood at when last stopped
     double clock_since = 0;    // and the player's clock when last played
+    std::string path;          // the file, for messages
+    bool end_told = false;     // its early end has been reported
 };
 
 constexpr int max_streams = 16;
@@ -38,7 +41,9 @@ MixStream* mixer_find(StreamHandle handle);
 MixStream* mixer_stream_at(int slot);  // nullptr for a free slot
 
 // Mixes `frames` frames of every playing decoded stream into `out`
-// (interleaved stereo, overwritten); `now` is the player's clock.
+// (interleaved stereo, overwritten); `now` is the player's clock. A stream
+// that has ended (or stopped decoding) still counts the frames as played,
+// silently, so a clock read from it carries on past its end.
 void mixer_mix(float* out, size_t frames, double now);
 
 // Clock-kept streams: the position at player clock `now`, in mixer frames.
@@ -64,6 +69,10 @@ void mixer_release(MixStream& stream, bool clock_kept, double now);
 // the true length is still unknown (streams that aren't decoded while they play).
 uint64_t mixer_position_bytes(const MixStream& stream, double frames, bool use_hint);
 double mixer_bytes_to_seconds(const MixStream* stream, uint64_t bytes);
+
+// Says once on stderr, naming the file and where it ends, when a stream that
+// doesn't loop is read at `frames`, past its end (`use_hint` as above).
+void mixer_note_end(MixStream& stream, double frames, bool use_hint);
 
 // A float sample as 16 bits, clipped.
 int16_t mixer_to_s16(float sample);

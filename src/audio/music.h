@@ -19,7 +19,8 @@ using StreamHandle = uint32_t;  // 0: no stream
 bool music_init();
 void music_start();  // start (or restart) output
 // A stream from a file, decoded as it plays. A missing or undecodable file
-// gives a silent stream that keeps time from when it is played.
+// gives a silent stream that keeps time from when it is played. One that
+// doesn't loop keeps time past its end too, silently, saying so once.
 StreamHandle music_open(const char* path, bool loop);
 void music_free(StreamHandle stream);                // release; 0 is ignored
 void music_play(StreamHandle stream);                // play without restart

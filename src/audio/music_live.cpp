@@ -181,9 +181,11 @@ void music_stop_all() {
 
 uint64_t music_position_bytes(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
-    const MixStream* s = mixer_find(stream);
+    MixStream* s = mixer_find(stream);
     if (!s) return 0;
-    return mixer_position_bytes(*s, stream_frames(*s, now()), keeps_clock(*s));
+    double frames = stream_frames(*s, now());
+    mixer_note_end(*s, frames, keeps_clock(*s));
+    return mixer_position_bytes(*s, frames, keeps_clock(*s));
 }
 
 double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {

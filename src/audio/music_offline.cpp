@@ -119,9 +119,10 @@ void music_stop_all() {
 }
 
 uint64_t music_position_bytes(StreamHandle stream) {
-    const MixStream* s = mixer_find(stream);
+    MixStream* s = mixer_find(stream);
     if (!s) return 0;
     double frames = s->decoded ? static_cast<double>(s->mixed) : mixer_clock_frames(*s, now());
+    mixer_note_end(*s, frames, false);
     return mixer_position_bytes(*s, frames, false);
 }
 

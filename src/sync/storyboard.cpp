@@ -5,9 +5,17 @@
 // (a bad record stops the useful reading, a white-space key shifts the rest).
 #include "sync/storyboard.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 float storyboard_times[storyboard_capacity];
 char storyboard_keys[storyboard_capacity];
@@ -21,7 +29,68 @@ void report_record_failure(const char* path, int error) {
     std::fprintf(stderr, "tangle: can't write %s (%s); key presses are not recorded\n", path,
                  std::strerror(error));
 }
+// Opens `path` for reading only if it is a regular file: a FIFO or a device
+// named like the storyboard must not hold up start-up (the open itself
+// doesn't wait, and nothing is read from it).
+std::FILE* open_regular(const char* path, StoryboardLoad& result) {
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        result.open_error = errno;
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.irregular = true;
+        close(fd);
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = fdopen(fd, "r");
+    if (!file) {
+        result.open_error = errno;
+        close(fd);
+    }
+    return file;
+}
+
+// The line (from 1) of the first character that is not white space at or
+// after byte `offset`; leaves the file at its end.
+int line_of(std::FILE* file, long offset) {
+    if (offset < 0 || std::fseek(file, 0, SEEK_SET) != 0) return 0;
+    int line = 1;
+    long at = 0;
+    for (int c; (c = std::fgetc(file)) != EOF; ++at) {
+        if (at >= offset && !std::isspace(c)) break;
+        if (c == '\n') ++line;
+    }
+    return line;
+}
+
 }  // namespace
+
+void report_storyboard_load(const char* path, const StoryboardLoad& load) {
+    if (load.irregular) {
+        std::fprintf(stderr, "tangle: %s: not a regular file, not read; the show runs without a storyboard\n",
+                     path);
+        return;
+    }
+    if (!load.opened) {
+        std::fprintf(stderr, "tangle: %s: %s; the show runs without a storyboard\n", path,
+                     std::strerror(load.open_error));
+        return;
+    }
+    if (!load.read_error && load.stopped_at < 0) return;
+    const int kept = load.read_error ? load.slots_read : load.stopped_at;
+    const std::string fires = kept == 0   ? "fires none of it"
+                              : kept == 1 ? "fires only the record before it"
+                                          : "fires only the " + std::to_string(kept) + " records before it";
+    if (load.read_error)
+        std::fprintf(stderr, "tangle: %s: read error; the show %s\n", path, fires.c_str());
+    else
+        std::fprintf(stderr,
+                     "tangle: %s: line %d is no \"seconds key\" record; the show reads no further and %s\n",
+                     path, load.stopped_line, fires.c_str());
+}
 
 StoryboardLoad load_storyboard(const char* path) {
     StoryboardLoad result{};
@@ -31,7 +100,7 @@ StoryboardLoad load_storyboard(const char* path) {
 
     int count = 0;
     bool at_end = true;
-    if (std::FILE* file = std::fopen(path, "r")) {
+    if (std::FILE* file = open_regular(path, result)) {
         result.opened = true;
         at_end = false;
         while (count < storyboard_capacity) {
@@ -45,6 +114,7 @@ StoryboardLoad load_storyboard(const char* path) {
                 // Nothing was consumed, so every later read fails at the same
                 // place: the remaining slots stay zero and nothing is filled.
                 result.stopped_at = count;
+                result.stopped_line = line_of(file, before);
                 count = storyboard_capacity;
                 break;
             }

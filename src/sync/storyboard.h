@@ -21,16 +21,24 @@ extern char storyboard_keys[storyboard_capacity];    // key characters, slot for
 
 // What the loader saw, for the storyboard checker; the show ignores it.
 struct StoryboardLoad {
-    bool opened;      // false: no file; the storyboard is empty
-    bool read_error;  // the stream reported an error; taken as end of input
-    int slots_read;   // slots taken by reads (records and failed reads)
-    int stopped_at;   // slot of the read that failed for good, -1 when none did
-    bool filled;      // input ended before the capacity: the rest holds empty slots
+    bool opened;       // false: no file (or not a regular one); the storyboard is empty
+    int open_error;    // errno of the failed open, 0 when it opened or was no regular file
+    bool irregular;    // a folder, a FIFO, a device...: not read at all, so start-up never blocks
+    bool read_error;   // the stream reported an error; taken as end of input
+    int slots_read;    // slots taken by reads (records and failed reads)
+    int stopped_at;    // slot of the read that failed for good, -1 when none did
+    int stopped_line;  // the line where that read failed (from 1), 0 when none did
+    bool filled;       // input ended before the capacity: the rest holds empty slots
 };
 
 // Reads the storyboard into the tables (clearing them first) and prepares the
 // replay. A missing file gives an empty storyboard.
 StoryboardLoad load_storyboard(const char* path = "keys.dat");
+
+// One "tangle: " line on stderr when the show will run with less than the
+// file holds (no file, not a regular file, a record the reader stops at, a
+// read error), saying what it does instead; nothing when all is well.
+void report_storyboard_load(const char* path, const StoryboardLoad& load);
 
 // Fires, in slot order, every event due at `seconds` that has not fired yet:
 // `fire` gets key - 27 for keys 27 to 122; each due slot is then marked

@@ -10,10 +10,14 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+
+#include <unistd.h>
+
 #include <vector>
 
 GlyphFont our_font;
@@ -99,6 +103,9 @@ void build_glyph_font() {
     if (FT_Init_FreeType(&library) != 0) throw std::runtime_error("FT_Init_FreeType failed");
     FT_Face face;
     if (FT_New_Face(library, "digital-7.ttf", 0, &face) != 0) {
+        // The message below is the font's own and fixed; this line names the file.
+        bool there = access("digital-7.ttf", R_OK) == 0;
+        std::fprintf(stderr, "tangle: digital-7.ttf: %s\n", there ? "not a font" : std::strerror(errno));
         FT_Done_FreeType(library);
         throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
     }

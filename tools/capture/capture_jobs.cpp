@@ -9,7 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <poll.h>
+
+#include <set>
+#include <string>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +57,10 @@ bool start_piece(Piece& piece, const JobsRequest& r, int threads, const std::str
     piece.pid = fork();
     if (piece.pid == 0) {
         close(fds[0]);
+        // Every piece reads the same data and would say the same things about
+        // it: the parent passes each line on once (say_once).
+        int err = open((piece.base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (err >= 0) dup2(err, 2), close(err);
         if (!std::getenv("LP_NUM_THREADS")) setenv("LP_NUM_THREADS", std::to_string(threads).c_str(), 1);
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
@@ -68,6 +77,24 @@ bool start_piece(Piece& piece, const JobsRequest& r, int threads, const std::str
     }
     piece.progress_fd = fds[0];
     return true;
+}
+
+// The pieces' messages, in piece order, each distinct line once.
+void say_once(const std::vector<Piece>& pieces) {
+    std::set<std::string> said;
+    for (const Piece& p : pieces) {
+        std::FILE* f = std::fopen((p.base + ".err").c_str(), "r");
+        if (!f) continue;
+        std::string line;
+        for (int c; (c = std::fgetc(f)) != EOF;) {
+            line += static_cast<char>(c);
+            if (c != '\n') continue;
+            if (said.insert(line).second) std::fputs(line.c_str(), stderr);
+            line.clear();
+        }
+        if (!line.empty() && said.insert(line).second) std::fprintf(stderr, "%s\n", line.c_str());
+        std::fclose(f);
+    }
 }
 
 void read_progress(Piece& piece) {
@@ -175,6 +202,7 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
     double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     show_progress(static_cast<double>(written) / std::max(1L, end - first), elapsed, true);
     std::fputc('\n', stderr);
+    say_once(pieces);
 
     // Only the pieces that follow each other without a gap make the capture:
     // an interrupted piece ends it.
@@ -207,7 +235,7 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
         report_print(elapsed, frames);
     }
     for (const Piece& p : pieces)
-        for (const char* suffix : {".video.mkv", ".audio.wav", ".sheet", ".report"})
+        for (const char* suffix : {".video.mkv", ".audio.wav", ".sheet", ".report", ".err"})
             unlink((p.base + suffix).c_str());
     rmdir(work.c_str());
     if (failed) return 1;

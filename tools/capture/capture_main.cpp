@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include <signal.h>
 
@@ -31,6 +32,7 @@
 #include "app/frame.h"
 #include "audio/music.h"
 #include "capture_jobs.h"
+#include "capture_options.h"
 #include "capture_output.h"
 #include "contact_sheet.h"
 #include "core/demo_state.h"
@@ -41,29 +43,12 @@
 
 namespace {
 
-struct CaptureOptions {
-    DriverOptions driver;
-    double from = 0, to = -1;  // to < 0: the main show plus 60 s of credits
-    std::string out, frames_dir, contact_sheet;
-    std::string report_plot;
-    long every = 1;
-    bool report = false;
-    bool draw_all = false;  // draw the frames before --from too (to check fast-forward)
-    long jobs = -1;         // -1: one per core
-    // A piece of a capture in several processes (capture_jobs.h): the files
-    // go beside `piece`, numbering and sampling follow the whole range.
-    std::string piece;
-    bool piece_video = false, piece_sheet = false;
-    double range_from = -1, range_to = -1;
-    int progress_fd = -1;
-    std::vector<std::string> piece_arguments;  // what each piece is given
-};
-
 CaptureOptions options;
 std::string wav_path;
 volatile sig_atomic_t interrupted = 0;  // the signal that asked to stop
 pid_t xvfb_pid = 0;
 bool finished = false;
+bool failed = false;  // an output could not be written: the capture ends with status 1
 long frames_written = 0;
 std::chrono::steady_clock::time_point wall_start;
 long frames_run = 0;
@@ -79,110 +64,64 @@ long frames_run = 0;
     std::exit(2);
 }
 
-double parse_number(const char* text, const char* what) {
-    char* end = nullptr;
-    double v = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(v))
-        usage((std::string("bad ") + what + ": " + text).c_str());
-    return v;
-}
-
-std::string absolute(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
-}
-
-void parse_press(const std::string& arg) {
-    size_t colon = arg.find(':');
-    if (colon == std::string::npos || colon + 1 >= arg.size()) usage(("bad --press: " + arg).c_str());
-    double seconds = parse_number(arg.substr(0, colon).c_str(), "--press time");
-    std::string key = arg.substr(colon + 1);
-    int code;
-    if (key.size() == 1)
-        code = static_cast<unsigned char>(key[0]);
-    else if (key == "Escape" || key == "escape")
-        code = 27;
-    else if (key[0] == '#')
-        code = static_cast<int>(parse_number(key.c_str() + 1, "--press key code"));
-    else
-        usage(("bad --press key: " + key).c_str());
-    if (code < 0 || code > 255) usage(("bad --press key: " + key).c_str());
-    driver_queue_press(seconds, static_cast<unsigned char>(code));
-}
-
-void parse_range(const std::string& text) {
-    size_t colon = text.find(':');
-    if (colon == std::string::npos) usage(("bad --range: " + text).c_str());
-    options.range_from = parse_number(text.substr(0, colon).c_str(), "--range");
-    options.range_to = parse_number(text.substr(colon + 1).c_str(), "--range");
-}
-
 void parse_arguments(int argc, char** argv) {
-    for (int i = 1; i < argc; i++) {
-        std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) usage((a + " needs a value").c_str());
-            return argv[++i];
-        };
-        // Options every piece of a capture in several processes is given too.
-        auto shared = [&](const std::string& v) {
-            options.piece_arguments.insert(options.piece_arguments.end(), {a, v});
-            return v;
-        };
-        if (a == "--data")
-            options.driver.data_dir = absolute(shared(absolute(value())));
-        else if (a == "--fps")
-            options.driver.fps = parse_number(shared(value()).c_str(), "--fps");
-        else if (a == "--from")
-            options.from = parse_number(value().c_str(), "--from");
-        else if (a == "--to")
-            options.to = parse_number(value().c_str(), "--to");
-        else if (a == "--seed")
-            options.driver.seed = static_cast<unsigned>(parse_number(shared(value()).c_str(), "--seed"));
-        else if (a == "--storyboard")
-            options.driver.storyboard = shared(absolute(value()));
-        else if (a == "--press")
-            parse_press(shared(value()));
-        else if (a == "--out")
-            options.out = absolute(value());
-        else if (a == "--frames")
-            options.frames_dir = shared(absolute(value()));
-        else if (a == "--every")
-            options.every = static_cast<long>(parse_number(shared(value()).c_str(), "--every"));
-        else if (a == "--contact-sheet")
-            options.contact_sheet = absolute(value());
-        else if (a == "--report")
-            options.report = true;
-        else if (a == "--draw-all")
-            options.draw_all = true, options.piece_arguments.push_back(a);
-        else if (a == "--report-plot")
-            options.report_plot = absolute(value());
-        else if (a == "--jobs")
-            options.jobs = static_cast<long>(parse_number(value().c_str(), "--jobs"));
-        else if (a == "--piece")
-            options.piece = value();
-        else if (a == "--piece-video")
-            options.piece_video = true;
-        else if (a == "--piece-sheet")
-            options.piece_sheet = true;
-        else if (a == "--range")
-            parse_range(value());
-        else if (a == "--progress-fd")
-            options.progress_fd = static_cast<int>(parse_number(value().c_str(), "--progress-fd"));
-        else if (a == "--help" || a == "-h")
-            usage(nullptr);
-        else
-            usage(("unknown option " + a).c_str());
+    std::string problem;
+    ParseOutcome outcome = parse_capture_options(argc, argv, options, problem);
+    if (outcome == ParseOutcome::help) usage(nullptr);
+    if (outcome == ParseOutcome::bad) usage(problem.c_str());
+    for (const CapturePress& p : options.presses) driver_queue_press(p.seconds, p.key);
+}
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why, int status) {
+    std::fprintf(stderr, "tangle: %s: %s\n", path.c_str(), why.c_str());
+    std::exit(status);
+}
+
+std::string folder_of(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// An input named on the command line must be there and readable (status 2).
+void need_input(const std::string& path, bool folder) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) refuse(path, std::strerror(errno), 2);
+    if (folder && !S_ISDIR(st.st_mode)) refuse(path, "not a folder", 2);
+    if (!folder && !S_ISREG(st.st_mode)) refuse(path, "not a regular file", 2);
+    if (access(path.c_str(), folder ? R_OK | X_OK : R_OK) != 0) refuse(path, std::strerror(errno), 2);
+}
+
+// An output file must be creatable in its folder, or writable where it is (status 1).
+void need_output_file(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) refuse(path, "can't write: it is a folder", 1);
+    std::string folder = folder_of(path);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        refuse(path, std::string("can't write in ") + folder + ": " + std::strerror(errno), 1);
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)
+        refuse(path, std::string("can't write: ") + std::strerror(errno), 1);
+}
+
+// Everything that can be checked before a frame is drawn, so that a capture
+// never renders for minutes into an output it can't write.
+void check_before_rendering() {
+    const DriverOptions& d = options.driver;
+    if (options.data_named) need_input(d.data_dir, true);
+    if (!d.storyboard.empty()) need_input(d.storyboard, false);
+    for (const std::string* out : {&options.out, &options.contact_sheet, &options.report_plot})
+        if (!out->empty()) need_output_file(*out);
+    if (!options.frames_dir.empty()) {
+        const std::string& dir = options.frames_dir;
+        if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) refuse(dir, std::strerror(errno), 1);
+        struct stat st;
+        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) refuse(dir, "exists and is not a folder", 1);
+        if (access(dir.c_str(), W_OK | X_OK) != 0)
+            refuse(dir, std::string("can't write: ") + std::strerror(errno), 1);
     }
-    if (options.jobs != -1 && (options.jobs < 1 || options.jobs > 64)) usage("--jobs must be 1 to 64");
-    if (options.jobs == -1) options.jobs = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
-    if (options.range_from < 0) options.range_from = options.from, options.range_to = options.to;
-    if (options.report && options.report_plot.empty()) options.report_plot = absolute("tangle-report.png");
-    if (options.driver.fps <= 0 || options.driver.fps > 1000) usage("--fps must be above 0 and at most 1000");
-    if (options.every < 1) usage("--every must be 1 or more");
-    if (options.from < 0) usage("--from must not be negative");
-    if (options.to >= 0 && options.to <= options.from) usage("--to must be after --from");
+    // Pieces would each fail on a missing font, each with its own message.
+    std::string font = d.data_dir + "/digital-7.ttf";
+    if (options.jobs > 1 && access(font.c_str(), R_OK) != 0)
+        refuse(font, std::string(std::strerror(errno)) + "; the show's font can't be built", 1);
 }
 
 // Without any display, run on a private virtual X server.
@@ -222,6 +161,25 @@ void stop_display() {
     }
 }
 
+// An error that nothing caught, anywhere (a font that can't be built, say):
+// it is said once, the virtual X server this tool started is stopped, and
+// the half-made sound file goes.
+[[noreturn]] void on_uncaught_error() {
+    std::string what = "an unexpected error";
+    if (std::exception_ptr error = std::current_exception()) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+    }
+    std::fprintf(stderr, "tangle: %s\n", what.c_str());
+    stop_display();
+    if (!wav_path.empty()) unlink(wav_path.c_str());
+    std::_Exit(1);
+}
+
 double wall_seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
 }
@@ -247,7 +205,7 @@ void write_report_plot() {
 // A piece leaves its files for the capture that started it to join.
 void finish_piece() {
     driver_finish();
-    if (options.piece_video) video_end_piece();
+    if (options.piece_video && !video_end_piece()) failed = true;
     if (options.piece_sheet) contact_sheet_save(options.piece + ".sheet");
     if (options.report) report_save(options.piece + ".report");
 }
@@ -259,11 +217,16 @@ void finish_whole() {
         double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
         if (video_close(wav_path, options.from, to))
             std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
+        else
+            failed = true;
     }
     if (!wav_path.empty()) unlink(wav_path.c_str());
-    if (!options.contact_sheet.empty() &&
-        contact_sheet_write(options.contact_sheet, options.driver.data_dir + "/digital-7.ttf"))
-        std::fprintf(stderr, "tangle: wrote %s\n", options.contact_sheet.c_str());
+    if (!options.contact_sheet.empty()) {
+        if (contact_sheet_write(options.contact_sheet, options.driver.data_dir + "/digital-7.ttf"))
+            std::fprintf(stderr, "tangle: wrote %s\n", options.contact_sheet.c_str());
+        else
+            failed = true;
+    }
     if (options.report) {
         report_print(wall_seconds(), frames_written);
         write_report_plot();
@@ -282,6 +245,14 @@ void finish_capture() {
     }
     if (xvfb_pid > 0) glutExit();  // close the connection before its server goes
     stop_display();
+}
+
+// When a storyboard command ends the show, the files are finished at exit,
+// and a failure among them still gives the failure status.
+void finish_at_exit() {
+    bool first = !finished;
+    finish_capture();
+    if (first && failed) std::_Exit(1);
 }
 
 void show_progress(double seconds, double total) {
@@ -340,8 +311,9 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
+    if (!is_piece()) check_before_rendering();
+    std::set_terminate(on_uncaught_error);
     ensure_display();
-    if (!options.frames_dir.empty()) mkdir(options.frames_dir.c_str(), 0777);
     if (options.jobs > 1 && !is_piece()) return capture_with_jobs();
     if (is_piece()) {
         wav_path = options.piece + ".audio.wav";
@@ -350,7 +322,7 @@ int main(int argc, char** argv) {
         wav_path = options.out + ".audio.wav";
         options.driver.wav_path = wav_path;
     }
-    std::atexit(finish_capture);  // also when a storyboard command ends the show
+    std::atexit(finish_at_exit);  // also when a storyboard command ends the show
     driver_start(options.driver);
     if (options.piece_video && !video_open(options.piece, options.driver.fps)) return 1;
     if (!is_piece() && !options.out.empty() && !video_open(options.out, options.driver.fps)) return 1;
@@ -414,12 +386,16 @@ int main(int argc, char** argv) {
         }
         if (use.video && !video_write(picture)) {
             std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");
+            failed = true;
             break;
         }
         if (use.png) {
             char name[32];
             std::snprintf(name, sizeof name, "/frame_%06ld.png", k);
-            write_png(options.frames_dir + name, 1280, 720, picture);
+            if (!write_png(options.frames_dir + name, 1280, 720, picture)) {
+                failed = true;
+                break;
+            }
         }
         if (use.thumbnail) contact_sheet_add(picture, seconds);
         // Every frame of the range counts, kept or only stepped: the parent of
@@ -429,5 +405,6 @@ int main(int argc, char** argv) {
     }
     if (!is_piece()) std::fputc('\n', stderr);
     finish_capture();
+    if (failed) return 1;
     return interrupted ? 128 + static_cast<int>(interrupted) : 0;
 }

@@ -1,5 +1,5 @@
-// cues.h: the cue sheet compiler behind tangle-cues, as a library (the
-// rehearsal tool compiles sheets too).
+// cues.h: cue sheets from files, for the rehearsal tool, on the compiler that
+// tangle-cues uses (cue_compile.h).
 //
 // A cue sheet is text, one cue per line:
 //     tempo 120            beats per minute (before the first cue)
@@ -13,11 +13,7 @@
 #include <string>
 #include <vector>
 
-struct Cue {
-    double seconds;
-    char key;
-    int line;
-};
+#include "cue_compile.h"
 
 struct CueSheet {
     std::vector<Cue> cues;  // sorted by time; equal times keep the written order

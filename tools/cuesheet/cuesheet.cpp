@@ -1,27 +1,94 @@
-// cuesheet.cpp: tangle-cues, turns a readable cue sheet (cues.h) into a
-// storyboard: the format "%f %c\n" sorted by time, so also a file a person
+// cuesheet.cpp: tangle-cues, turns a readable cue sheet into a storyboard.
+//
+// A cue sheet is text, one cue per line:
+//     tempo 120            beats per minute (before the first cue)
+//     # a comment          (also after a cue)
+//     == Title ==          a section heading, for people; ignored
+//     12.3  8              bar 12, beat 3 (both from 1): fire key "8"
+//     12.3.5  +-           half a beat later: "+", then "-" at the same time
+// Several keys on one line fire in the order written. The output is the
+// storyboard format "%f %c\n" sorted by time, so it is also a file a person
 // can edit or re-record.
 //   tangle-cues SHEET OUT
+// OUT is never the sheet itself, and is written whole or not at all: the
+// records go to a temporary file beside it that then takes its name.
+// Depends on cue_compile.h and sync/storyboard.h (how many records the show reads).
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
-#include "cues.h"
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "cue_compile.h"
+#include "sync/storyboard.h"
+
+namespace {
+
+[[noreturn]] void fail(const std::string& where, const std::string& what, int status = 1) {
+    std::fprintf(stderr, "tangle-cues: %s: %s\n", printable(where).c_str(), what.c_str());
+    std::exit(status);
+}
+
+bool same_file(const char* a, const char* b) {
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+mode_t current_umask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: tangle-cues SHEET OUT\n");
         return 2;
     }
-    CueSheet sheet;
+    const std::string sheet = argv[1], out_path = argv[2];
+    if (same_file(argv[1], argv[2])) fail(out_path, "is the cue sheet itself; not written over", 2);
+    std::ifstream in(sheet, std::ios::binary);
+    if (!in) fail(sheet, "can't read the cue sheet");
+    std::stringstream text;
+    text << in.rdbuf();
+    if (in.bad()) fail(sheet, "can't read the cue sheet");
+
+    std::vector<Cue> cues;
     std::string error;
-    if (!compile_cue_sheet(argv[1], sheet, error)) {
+    if (!compile_cues(text.str(), sheet, cues, error)) {
         std::fprintf(stderr, "tangle-cues: %s\n", error.c_str());
         return 1;
     }
-    if (!write_storyboard(sheet, argv[2])) {
-        std::fprintf(stderr, "tangle-cues: %s: can't write the storyboard\n", argv[2]);
-        return 1;
+    if (cues.size() > static_cast<size_t>(storyboard_capacity))
+        std::fprintf(
+            stderr,
+            "tangle-cues: warning: %zu cues, but the show reads only the first %d records; the last %zu "
+            "never fire\n",
+            cues.size(), storyboard_capacity, cues.size() - storyboard_capacity);
+
+    std::string temporary = out_path + ".tmp-XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) fail(out_path, std::string("can't write the storyboard: ") + std::strerror(errno));
+    FILE* out = fdopen(fd, "w");
+    bool ok = out != nullptr;
+    for (size_t i = 0; ok && i < cues.size(); ++i)
+        ok = std::fprintf(out, "%f %c\n", static_cast<float>(cues[i].seconds), cues[i].key) > 0;
+    ok = out && std::fclose(out) == 0 && ok;
+    if (!ok || chmod(temporary.c_str(), 0666 & ~current_umask()) != 0 ||
+        std::rename(temporary.c_str(), out_path.c_str()) != 0) {
+        int why = errno;
+        unlink(temporary.c_str());
+        fail(out_path, std::string("can't write the storyboard: ") + std::strerror(why));
     }
-    std::fprintf(stderr, "tangle-cues: %zu cues written to %s\n", sheet.cues.size(), argv[2]);
+    std::fprintf(stderr, "tangle-cues: %zu cues written to %s\n", cues.size(), printable(out_path).c_str());
     return 0;
 }

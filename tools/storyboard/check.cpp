@@ -16,6 +16,9 @@
 #include <mpg123.h>
 
 #include <string>
+
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "audio/decoder.h"
@@ -249,6 +252,13 @@ double music_file_seconds(const char* path) {
 int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
     Text text;
     std::vector<Read> reads;
+    // The file is read twice (as text, then by the show's loader), which
+    // only a regular file allows; a FIFO would also hold the checker up.
+    struct stat st;
+    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        std::fprintf(err, "tangle-storyboard: can't read %s: not a regular file\n", path);
+        return 2;
+    }
     if (!read_whole(path, text.bytes) || !scan_reads(path, reads)) {
         std::fprintf(err, "tangle-storyboard: can't read %s: %s\n", path, std::strerror(errno));
         return 2;
