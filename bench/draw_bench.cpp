@@ -125,6 +125,36 @@ void bm_fins(benchmark::State& state) {
 }
 BENCHMARK(bm_fins)->Unit(benchmark::kMillisecond);
 
+// The fins as they were submitted before: one begin/end pair per quad and
+// every corner worked out again for each quad it belongs to.
+void bm_fins_per_quad(benchmark::State& state) {
+    reach_the_moment();
+    const ClothSheet& s = cloth_a;
+    const int R = s.rows, S = s.columns;
+    for (auto _ : state) {
+        for (int j = 0; j + 1 < S; j++)
+            for (int i = 0; i + 1 < R; i++) {
+                const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+                glBegin(GL_QUADS);
+                for (const auto& kl : corners) {
+                    const Particle& p = sheet_particle(s, kl[0], kl[1]);
+                    float g = fin_grey(p.normal);
+                    float st[2];
+                    fin_texture_coords(kl[0], kl[1], R, S, st);
+                    glColor4f(g, g, g, 0.65f);
+                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
+                               static_cast<float>(p.normal.z));
+                    glTexCoord2f(st[0], st[1]);
+                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
+                               static_cast<float>(p.position.z));
+                }
+                glEnd();
+            }
+        glFinish();
+    }
+}
+BENCHMARK(bm_fins_per_quad)->Unit(benchmark::kMillisecond);
+
 void bm_bridge(benchmark::State& state) {
     reach_the_moment();
     LineBatch bridge;
@@ -143,6 +173,26 @@ void bm_bridge(benchmark::State& state) {
     state.counters["width_changes"] = changes;
 }
 BENCHMARK(bm_bridge)->Unit(benchmark::kMillisecond);
+
+// The bridge as it was submitted before runs of one width shared a begin/end
+// pair: every segment its own width call and its own pair.
+void bm_bridge_per_segment(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch bridge;
+    collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    for (auto _ : state) {
+        for (const LineSegment& s : bridge.segments) {
+            glLineWidth(s.width);
+            glColor4f(s.red, s.green, s.blue, s.alpha);
+            glBegin(GL_LINES);
+            glVertex3f(s.from.x, s.from.y, s.from.z);
+            glVertex3f(s.to.x, s.to.y, s.to.z);
+            glEnd();
+        }
+        glFinish();
+    }
+}
+BENCHMARK(bm_bridge_per_segment)->Unit(benchmark::kMillisecond);
 
 void bm_links(benchmark::State& state) {
     reach_the_moment();
