@@ -103,6 +103,10 @@ void draw_early_strands(const ClothSheet& s) {
     glEnd();
 }
 
+// Every segment has a width of its own, so each is a draw of its own, and the
+// width change is most of its cost. They stay in immediate mode: the same
+// vertices drawn from vertex arrays came out different in some pixels on
+// llvmpipe (Mesa 22.3), which the frame comparison tests caught.
 void draw_late_strands(const ClothSheet& s) {
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
