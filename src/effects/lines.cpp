@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <vector>
+
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "physics/cloud.h"
@@ -18,15 +20,27 @@ void set_line_state() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-// One begin/end per line: measured faster on the software rasteriser than
-// gathering the lines into one primitive.
-void submit_segment(const LineSegment& s) {
-    glLineWidth(s.width);
-    glColor4f(s.red, s.green, s.blue, s.alpha);
-    glBegin(GL_LINES);
-    glVertex3f(s.from.x, s.from.y, s.from.z);
-    glVertex3f(s.to.x, s.to.y, s.to.z);
-    glEnd();
+// The segments in order, as GL_LINES: consecutive segments of one width go
+// between one begin/end pair (GL merges separate pairs of one width into one
+// primitive anyway), and the width is set only where it changes, which is
+// what setting it before every segment came to.
+void submit_segments(const std::vector<LineSegment>& segments) {
+    bool open = false;
+    for (size_t k = 0; k < segments.size(); k++) {
+        const LineSegment& s = segments[k];
+        if (!open || s.width != segments[k - 1].width) {
+            if (open) glEnd();
+            glLineWidth(s.width);
+            glColor4f(s.red, s.green, s.blue, s.alpha);
+            glBegin(GL_LINES);
+            open = true;
+        } else {
+            glColor4f(s.red, s.green, s.blue, s.alpha);
+        }
+        glVertex3f(s.from.x, s.from.y, s.from.z);
+        glVertex3f(s.to.x, s.to.y, s.to.z);
+    }
+    if (open) glEnd();
 }
 
 }  // namespace
@@ -50,10 +64,10 @@ void draw_sheet_bridge(const LineBatch& bridge) {
     set_line_state();
     // Each strand's start switches texturing off; once is the same.
     if (bridge.strands > 0) glDisable(GL_TEXTURE_2D);
-    for (const LineSegment& s : bridge.segments) submit_segment(s);
+    submit_segments(bridge.segments);
 }
 
 void draw_cloud_links(const LineBatch& links) {
     set_line_state();
-    for (const LineSegment& s : links.segments) submit_segment(s);
+    submit_segments(links.segments);
 }

@@ -3,6 +3,7 @@
 #include "effects/shapes.h"
 
 #include <GL/glew.h>
+#include <GL/freeglut.h>
 
 #include "core/clock.h"
 
@@ -32,3 +33,5 @@ void rect(float x, float y, float w, float h) {
     glEnd();
     glPopMatrix();
 }
+
+void draw_solid_sphere(double radius, int n) { glutSolidSphere(radius, n, n); }

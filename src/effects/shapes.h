@@ -84,3 +84,6 @@ void draw_star_dot(float x);
 void draw_spike(float x);
 // Filled quad spanning x to x + w and y to y + h (either side for negative sizes).
 void rect(float x, float y, float w, float h);
+
+// glutSolidSphere(radius, n, n) with the current colour and state.
+void draw_solid_sphere(double radius, int n);

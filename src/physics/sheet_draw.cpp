@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <vector>
+
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/targets.h"
@@ -18,6 +20,16 @@ void send_vertex(const Vec3& p) {
     glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
 }
 
+// A fin corner as it goes to GL, worked out once per particle: a particle is
+// a corner of up to four quads.
+struct FinCorner {
+    float grey;
+    float normal[3];
+    float st[2];
+    float position[3];
+};
+std::vector<FinCorner> fin_corners;
+
 void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_CULL_FACE);
@@ -28,22 +40,37 @@ void draw_fins(const ClothSheet& s, int style) {
     int c = choose_sheet_texture(demo.cloth_texture, style, demo_time);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[c]));
     const int R = s.rows, S = s.columns;
+    fin_corners.resize(static_cast<size_t>(R) * static_cast<size_t>(S));
+    for (int k = 0; k < R; k++)
+        for (int l = 0; l < S; l++) {
+            const Particle& p = sheet_particle(s, k, l);
+            FinCorner& f =
+                fin_corners[static_cast<size_t>(k) * static_cast<size_t>(S) + static_cast<size_t>(l)];
+            f.grey = fin_grey(p.normal);
+            f.normal[0] = static_cast<float>(p.normal.x);
+            f.normal[1] = static_cast<float>(p.normal.y);
+            f.normal[2] = static_cast<float>(p.normal.z);
+            fin_texture_coords(k, l, R, S, f.st);
+            f.position[0] = static_cast<float>(p.position.x);
+            f.position[1] = static_cast<float>(p.position.y);
+            f.position[2] = static_cast<float>(p.position.z);
+        }
+    // All quads between one begin/end pair: GL joins the separate pairs of
+    // the same primitive into one anyway.
+    glBegin(GL_QUADS);
     for (int j = 0; j + 1 < S; j++)
         for (int i = 0; i + 1 < R; i++) {
             const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
-            glBegin(GL_QUADS);
             for (const auto& kl : corners) {
-                const Particle& p = sheet_particle(s, kl[0], kl[1]);
-                float g = fin_grey(p.normal);
-                float st[2];
-                fin_texture_coords(kl[0], kl[1], R, S, st);
-                glColor4f(g, g, g, 0.65f);
-                send_normal(p.normal);
-                glTexCoord2f(st[0], st[1]);
-                send_vertex(p.position);
+                const FinCorner& f = fin_corners[static_cast<size_t>(kl[0]) * static_cast<size_t>(S) +
+                                                 static_cast<size_t>(kl[1])];
+                glColor4f(f.grey, f.grey, f.grey, 0.65f);
+                glNormal3fv(f.normal);
+                glTexCoord2fv(f.st);
+                glVertex3fv(f.position);
             }
-            glEnd();
         }
+    glEnd();
     glDisable(GL_TEXTURE_2D);
 }
 
@@ -76,6 +103,10 @@ void draw_early_strands(const ClothSheet& s) {
     glEnd();
 }
 
+// Every segment has a width of its own, so each is a draw of its own, and the
+// width change is most of its cost. They stay in immediate mode: the same
+// vertices drawn from vertex arrays came out different in some pixels on
+// llvmpipe (Mesa 22.3), which the frame comparison tests caught.
 void draw_late_strands(const ClothSheet& s) {
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);

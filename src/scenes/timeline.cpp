@@ -18,6 +18,7 @@
 #include "effects/lines.h"
 #include "effects/noise.h"
 #include "effects/plates.h"
+#include "effects/shapes.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
 #include "physics/sheet_draw.h"
@@ -143,7 +144,7 @@ void draw_glow_sphere(float fade, double time_d) {
     glow_colour(fade, rgba);
     glColor4fv(rgba);
     glDisable(GL_LINE_SMOOTH);
-    if (demo.sphere_hidden == 0) glutSolidSphere(glow_sphere_radius(time_d), 256, 256);
+    if (demo.sphere_hidden == 0) draw_solid_sphere(glow_sphere_radius(time_d), 256);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
@@ -160,7 +161,7 @@ void draw_anchor_sphere(float time) {
     rotate_by_time(time);
     glDisable(GL_LIGHTING);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    glutSolidSphere(static_cast<double>(0.2f), 32, 32);
+    draw_solid_sphere(static_cast<double>(0.2f), 32);
     glPopMatrix();
 }
 

@@ -1,0 +1,277 @@
+// What each drawing routine costs to submit: the show is stepped to 130 s
+// (late strands, the grown bridge, the links; 30 frames a second, the shipped
+// storyboard) and each routine is then drawn again and again on that state,
+// with a glFinish so that a rasterising driver's work counts too. Run with
+// GALLIUM_NOOP=1 to see the CPU side alone, under Xvfb from data/:
+//   cd data && GALLIUM_NOOP=1 xvfb-run -a ../build/bench_draw
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "app/frame.h"
+#include "core/clock.h"
+#include "core/demo_state.h"
+#include "driver.h"
+#include "effects/lines.h"
+#include "effects/shapes.h"
+#include "physics/cloth.h"
+#include "physics/cloud.h"
+#include "physics/sheet_draw.h"
+#include "scenes/captions.h"
+#include "scenes/timeline.h"
+#include "text/credits.h"
+#include "text/overlays.h"
+
+namespace {
+
+constexpr long bench_frame = 3900;  // 130 s at 30 frames a second
+
+void reach_the_moment() {
+    static bool ready = false;
+    if (ready) return;
+    DriverOptions o;
+    o.fps = 30;
+    driver_start(o);
+    for (long k = 0; k < bench_frame; k++) {
+        if (frame_needs_drawing(k, bench_frame)) {
+            driver_fast_forward(k != bench_frame);
+            driver_run_frame(k);
+        } else {
+            driver_step_frame(k);
+        }
+    }
+    driver_fast_forward(false);
+    compute_normals(cloth_a);
+    ready = true;
+}
+
+// demo_time set for one benchmark, put back after it.
+struct TimeAt {
+    float saved = demo_time;
+    explicit TimeAt(float t) { demo_time = t; }
+    ~TimeAt() { demo_time = saved; }
+};
+
+void bm_late_strands(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_sheet(cloth_a, 0, 0);
+        glFinish();
+    }
+    // How many of the segments set a width of their own, and how many differ
+    // from the one before: the draws a submission by runs of equal width needs.
+    int own = 0, changes = 0;
+    float width = 1;
+    for (int j = 0; j < cloth_a.columns; j++)
+        for (int i = 0; i + 1 < cloth_a.rows; i++) {
+            float w = late_segment_look(cloth_a, i, j).width;
+            if (w <= 0) continue;
+            own++;
+            if (w != width) changes++;
+            width = w;
+        }
+    state.counters["own_widths"] = own;
+    state.counters["width_changes"] = changes;
+}
+BENCHMARK(bm_late_strands)->Unit(benchmark::kMillisecond);
+
+// The late strands' submission as drawn, and the same segments with one width
+// for all: the difference is what the width changes themselves cost.
+void submit_late_strands(bool own_widths) {
+    for (int j = 0; j < cloth_a.columns; j++)
+        for (int i = 0; i + 1 < cloth_a.rows; i++) {
+            StrandSegmentLook look = late_segment_look(cloth_a, i, j);
+            if (own_widths && look.width > 0) glLineWidth(look.width);
+            glBegin(GL_LINE_STRIP);
+            glColor4fv(look.near_rgba);
+            const Vec3& p = sheet_particle(cloth_a, i, j).position;
+            glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
+            glColor4fv(look.far_rgba);
+            const Vec3& q = sheet_particle(cloth_a, i + 1, j).position;
+            glVertex3f(static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z));
+            glEnd();
+        }
+}
+
+void bm_late_strands_widths(benchmark::State& state) {
+    reach_the_moment();
+    const bool own_widths = state.range(0) != 0;
+    glLineWidth(1);
+    for (auto _ : state) {
+        submit_late_strands(own_widths);
+        glFinish();
+    }
+}
+BENCHMARK(bm_late_strands_widths)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void bm_early_strands(benchmark::State& state) {
+    reach_the_moment();
+    TimeAt early(500);
+    for (auto _ : state) {
+        draw_sheet(cloth_a, 0, 0);
+        glFinish();
+    }
+}
+BENCHMARK(bm_early_strands)->Unit(benchmark::kMillisecond);
+
+void bm_fins(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_sheet(cloth_a, 1, 0);
+        glFinish();
+    }
+}
+BENCHMARK(bm_fins)->Unit(benchmark::kMillisecond);
+
+// The fins as they were submitted before: one begin/end pair per quad and
+// every corner worked out again for each quad it belongs to.
+void bm_fins_per_quad(benchmark::State& state) {
+    reach_the_moment();
+    const ClothSheet& s = cloth_a;
+    const int R = s.rows, S = s.columns;
+    for (auto _ : state) {
+        for (int j = 0; j + 1 < S; j++)
+            for (int i = 0; i + 1 < R; i++) {
+                const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+                glBegin(GL_QUADS);
+                for (const auto& kl : corners) {
+                    const Particle& p = sheet_particle(s, kl[0], kl[1]);
+                    float g = fin_grey(p.normal);
+                    float st[2];
+                    fin_texture_coords(kl[0], kl[1], R, S, st);
+                    glColor4f(g, g, g, 0.65f);
+                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
+                               static_cast<float>(p.normal.z));
+                    glTexCoord2f(st[0], st[1]);
+                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
+                               static_cast<float>(p.position.z));
+                }
+                glEnd();
+            }
+        glFinish();
+    }
+}
+BENCHMARK(bm_fins_per_quad)->Unit(benchmark::kMillisecond);
+
+void bm_bridge(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch bridge;
+    collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    for (auto _ : state) {
+        draw_sheet_bridge(bridge);
+        glFinish();
+    }
+    state.counters["segments"] = static_cast<double>(bridge.segments.size());
+    int changes = 0;
+    float width = -1;
+    for (const LineSegment& s : bridge.segments) {
+        if (s.width != width) changes++;
+        width = s.width;
+    }
+    state.counters["width_changes"] = changes;
+}
+BENCHMARK(bm_bridge)->Unit(benchmark::kMillisecond);
+
+// The bridge as it was submitted before runs of one width shared a begin/end
+// pair: every segment its own width call and its own pair.
+void bm_bridge_per_segment(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch bridge;
+    collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    for (auto _ : state) {
+        for (const LineSegment& s : bridge.segments) {
+            glLineWidth(s.width);
+            glColor4f(s.red, s.green, s.blue, s.alpha);
+            glBegin(GL_LINES);
+            glVertex3f(s.from.x, s.from.y, s.from.z);
+            glVertex3f(s.to.x, s.to.y, s.to.z);
+            glEnd();
+        }
+        glFinish();
+    }
+}
+BENCHMARK(bm_bridge_per_segment)->Unit(benchmark::kMillisecond);
+
+void bm_links(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch links;
+    collect_cloud_links(cloth_a, links);
+    for (auto _ : state) {
+        draw_cloud_links(links);
+        glFinish();
+    }
+    state.counters["segments"] = static_cast<double>(links.segments.size());
+}
+BENCHMARK(bm_links)->Unit(benchmark::kMillisecond);
+
+void bm_cloud(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_cloud();
+        glFinish();
+    }
+}
+BENCHMARK(bm_cloud)->Unit(benchmark::kMillisecond);
+
+void bm_glow_sphere(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_solid_sphere(0.15, 256);
+        glFinish();
+    }
+}
+BENCHMARK(bm_glow_sphere)->Unit(benchmark::kMillisecond);
+
+void bm_anchor_sphere(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_solid_sphere(static_cast<double>(0.2f), 32);
+        glFinish();
+    }
+}
+BENCHMARK(bm_anchor_sphere)->Unit(benchmark::kMillisecond);
+
+void bm_countdown_panel(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_countdown_pass();
+        glFinish();
+    }
+}
+BENCHMARK(bm_countdown_panel)->Unit(benchmark::kMillisecond);
+
+void bm_captions(benchmark::State& state) {
+    reach_the_moment();
+    TimeAt before_the_gap(1000);
+    for (auto _ : state) {
+        draw_captions();
+        glFinish();
+    }
+}
+BENCHMARK(bm_captions)->Unit(benchmark::kMillisecond);
+
+void bm_credits(benchmark::State& state) {
+    reach_the_moment();
+    const float saved = credits_offset;
+    credits_offset = static_cast<float>(state.range(0)) / 10.0f;
+    for (auto _ : state) {
+        draw_end_credits(-0.05f, -0.34f);
+        glFinish();
+    }
+    credits_offset = saved;
+}
+BENCHMARK(bm_credits)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// The whole scene of the frame at 130 s (all of the above that it draws).
+void bm_scene(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_scene();
+        glFinish();
+    }
+}
+BENCHMARK(bm_scene)->Unit(benchmark::kMillisecond);
+
+}  // namespace
