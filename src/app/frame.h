@@ -43,12 +43,15 @@ void draw_frame();
 // A frame's every change of state (clock, timeline, update, credits scroll) and
 // no GL call: the show moves on exactly as if draw_frame had run.
 void step_frame();
-// Whether frame k must be drawn, not just stepped, for the drawn frame `target`
-// to come out exactly as in a run that drew every frame. The GL state a frame
-// leaves behind reaches later frames in two ways: the model-view stack, which
-// the first frames fill for good (the 32-entry limit), and the attributes each
-// frame saves at its end for the next one to restore. So the first frames and
-// the last few before the target are drawn (unseen is enough); the rest only step.
+// Whether frame k is drawn, not just stepped, on the way to the drawn frame
+// `target`. The GL state a frame leaves behind reaches later frames: through
+// the model-view and projection stacks, which the first frames fill (the
+// 32-entry limit), and through the attributes each frame saves at its end for
+// the next one to restore. So the first frames and the last few before the
+// target are drawn (unseen is enough); the rest only step. That makes the
+// checked moments identical to a run that drew every frame, but not every
+// moment: state from further back can still reach a picture (at 153 s, 30
+// frames a second, a few strands differ). Draw every frame where that matters.
 constexpr long settle_first_frames = 48;
 constexpr long settle_last_frames = 4;
 inline bool frame_needs_drawing(long k, long target) {
