@@ -174,6 +174,17 @@ void driver_step_frame(long k) {
     step_frame();
 }
 
+void driver_run_to(long first, long target) {
+    for (long k = first; k <= target; k++) {
+        if (!frame_needs_drawing(k, target)) {
+            driver_step_frame(k);
+            continue;
+        }
+        driver_fast_forward(k != target);
+        driver_run_frame(k);
+    }
+}
+
 void driver_fast_forward(bool on) { fast_forward = on; }
 
 bool driver_fast_forwarding() { return fast_forward; }

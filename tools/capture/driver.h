@@ -26,6 +26,9 @@ void driver_run_frame(long k);
 // Frame k's changes of state only, without a GL call. Which frames before a
 // drawn one must still be drawn for it to come out right: frame_needs_drawing.
 void driver_step_frame(long k);
+// Frames first to target: stepped, or drawn unseen where frame_needs_drawing
+// says, and the target drawn to be read.
+void driver_run_to(long first, long target);
 // Fast-forward: while on, frames make every GL call as usual, in the same
 // order and with the same state, but rasterise only one pixel of each render
 // target, so they cost little more than their CPU side. Nothing of the show
