@@ -5,8 +5,8 @@
 tangle_test(test_audio LABEL unit SOURCES tests/audio_test.cpp)
 tangle_test(test_audio_seek LABEL unit SOURCES tests/audio_seek_test.cpp)
 
-function(tangle_live_audio_test name)
-  add_executable(${name} tests/${name}.cpp)
+function(tangle_live_audio_test name source)
+  add_executable(${name} ${source})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE tangle_audio_live GTest::gtest_main)
   foreach(driver dummy no-such-driver)
@@ -19,6 +19,6 @@ endfunction()
 
 if(NOT TANGLE_SANITIZE)
   # Playing, and the rehearsal's jumps and holds.
-  tangle_live_audio_test(test_audio_live)
-  tangle_live_audio_test(test_audio_live_seek)
+  tangle_live_audio_test(test_audio_live tests/audio_live_test.cpp)
+  tangle_live_audio_test(test_audio_live_seek tests/audio_live_seek_test.cpp)
 endif()
