@@ -1,8 +1,14 @@
-// The rehearsal's jump against the capture tool's stepping: a show moved to
-// 100 s by show_seek (after running elsewhere first, so its reset is tested
-// too) must hold exactly the state of a show stepped there frame by frame the
-// way the capture tool does, at the rehearsal's rate and seed. Each show runs
-// in a child process of its own.
+// Moving the show without drawing it against drawing every frame: a show
+// stepped to a moment the way the capture tool steps (drawing only the frames
+// frame_needs_drawing names), and a show moved there by the rehearsal's jump
+// (show_seek, after running past the moment first, so its reset is tested
+// too), must each hold exactly the state of a show that drew every frame:
+// the show's own state and the GL state a frame leaves for the next (matrix
+// stacks, saved attributes, current values). The moment lies after the first
+// frames of the lattice, which fill the projection stack. Each show runs in a
+// child process of its own.
+#include <GL/glew.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -28,7 +34,7 @@
 
 namespace {
 
-constexpr double rate = 30, moment = 100;
+constexpr double rate = 30, moment = 30;
 constexpr unsigned seed = 1;
 
 void start_driver() {
@@ -42,8 +48,45 @@ void start_driver() {
 
 template <class T>
 void put(std::vector<unsigned char>& out, const T& value) {
-    const auto* p = reinterpret_cast<const unsigned char*>(&value);
-    out.insert(out.end(), p, p + sizeof value);
+    const size_t at = out.size();
+    out.resize(at + sizeof value);
+    std::memcpy(out.data() + at, &value, sizeof value);
+}
+
+// Every entry of a matrix stack, top first; the stack is emptied on the way.
+void put_matrix_stack(std::vector<unsigned char>& out, GLenum mode, GLenum depth_name, GLenum matrix_name) {
+    glMatrixMode(mode);
+    GLint depth = 0;
+    glGetIntegerv(depth_name, &depth);
+    put(out, depth);
+    for (; depth >= 1; depth--) {
+        GLfloat m[16];
+        glGetFloatv(matrix_name, m);
+        put(out, m);
+        if (depth > 1) glPopMatrix();
+    }
+}
+
+// The GL state a frame leaves for the next: current values, and the saved
+// attributes level by level, then the matrix stacks (emptied by reading).
+void put_gl_state(std::vector<unsigned char>& out) {
+    GLint saved = 0;
+    glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &saved);
+    put(out, saved);
+    for (; saved >= 0; saved--) {
+        GLfloat v[4];
+        for (GLenum name : {GL_CURRENT_COLOR, GL_CURRENT_NORMAL, GL_CURRENT_TEXTURE_COORDS, GL_LINE_WIDTH,
+                            GL_VIEWPORT, GL_COLOR_CLEAR_VALUE, GL_BLEND_SRC, GL_BLEND_DST}) {
+            glGetFloatv(name, v);
+            put(out, v);
+        }
+        for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_LINE_SMOOTH,
+                           GL_COLOR_MATERIAL})
+            out.push_back(glIsEnabled(cap));
+        if (saved > 0) glPopAttrib();
+    }
+    put_matrix_stack(out, GL_MODELVIEW, GL_MODELVIEW_STACK_DEPTH, GL_MODELVIEW_MATRIX);
+    put_matrix_stack(out, GL_PROJECTION, GL_PROJECTION_STACK_DEPTH, GL_PROJECTION_MATRIX);
 }
 
 // Everything the next frame depends on, as bytes.
@@ -58,10 +101,13 @@ std::vector<unsigned char> state_bytes() {
     for (const Vec3& p : cloud_positions) put(out, p);
     put(out, finale_started), put(out, glow_time), put(out, glow_counter), put(out, ticker_index);
     put(out, random_next());
+    put_gl_state(out);
     return out;
 }
 
-std::vector<unsigned char> in_child(bool jump) {
+enum class Move { draw_all, stepped, jumped };
+
+std::vector<unsigned char> in_child(Move run) {
     char path[] = "/tmp/tangle-seek-state-XXXXXX";
     close(mkstemp(path));
     std::fflush(nullptr);
@@ -69,16 +115,18 @@ std::vector<unsigned char> in_child(bool jump) {
     if (child == 0) {
         start_driver();
         const long target = static_cast<long>(moment * rate);
-        if (jump) {
-            for (long k = 0; k < 20 * rate; k++) driver_step_frame(k);
+        if (run == Move::jumped) {
+            driver_run_to(0, target + static_cast<long>(5 * rate));
             hold_music_at_start();
             show_seek(moment, rate, seed, step_held_music);
         } else {
             for (long k = 0; k < target; k++) {
-                if (frame_needs_drawing(k, target))
+                if (run == Move::draw_all || frame_needs_drawing(k, target)) {
+                    driver_fast_forward(true);
                     driver_run_frame(k);
-                else
+                } else {
                     driver_step_frame(k);
+                }
             }
         }
         std::vector<unsigned char> bytes = state_bytes();
@@ -99,12 +147,17 @@ std::vector<unsigned char> in_child(bool jump) {
 
 }  // namespace
 
-TEST(ShowSeek, AJumpLandsOnTheStateOfStepping) {
-    const std::vector<unsigned char> stepped = in_child(false);
-    const std::vector<unsigned char> jumped = in_child(true);
-    ASSERT_FALSE(stepped.empty()) << "the stepped show did not finish";
-    ASSERT_EQ(jumped.size(), stepped.size()) << "the jumping show did not finish";
-    size_t first = 0;
-    while (first < stepped.size() && stepped[first] == jumped[first]) first++;
-    EXPECT_EQ(first, stepped.size()) << "first differing byte " << first << " of " << stepped.size();
+TEST(ShowSeek, SteppingAndJumpingLandOnTheStateOfDrawingEveryFrame) {
+    const std::vector<unsigned char> drawn = in_child(Move::draw_all);
+    ASSERT_FALSE(drawn.empty()) << "the show drawing every frame did not finish";
+    for (Move run : {Move::stepped, Move::jumped}) {
+        const char* name = run == Move::stepped ? "stepped" : "jumped";
+        const std::vector<unsigned char> moved = in_child(run);
+        ASSERT_EQ(moved.size(), drawn.size())
+            << "the " << name << " show did not finish, or its GL stacks differ";
+        size_t first = 0;
+        while (first < drawn.size() && drawn[first] == moved[first]) first++;
+        EXPECT_EQ(first, drawn.size())
+            << name << ": first differing byte " << first << " of " << drawn.size();
+    }
 }

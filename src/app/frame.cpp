@@ -19,6 +19,7 @@
 #include "core/demo_state.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
+#include "scenes/matrix_stack.h"
 #include "scenes/timeline.h"
 #include "sync/commands.h"
 #include "sync/storyboard.h"
@@ -98,6 +99,15 @@ void draw_frame() {
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
     draw_scene_target();
     if (credits) draw_end_credits(-0.05f, -0.34f);
+    note_projection_stack();
+}
+
+bool frame_leaves_lasting_state(long k) {
+    return k < settle_first_frames || (next_frame_draws_captions() && projection_stack_filling());
+}
+
+bool frame_needs_drawing(long k, long target) {
+    return frame_leaves_lasting_state(k) || (k <= target && target - k <= settle_last_frames);
 }
 
 void step_frame() {

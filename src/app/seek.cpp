@@ -53,6 +53,7 @@ void reset_show(unsigned seed) {
     reset_hidden_part();
     rewind_storyboard();
     unwind_modelview_stack();
+    unwind_projection_stack();
 }
 
 void show_seek(double seconds, double rate, unsigned seed, void (*set_clock)(double seconds)) {

@@ -6,6 +6,7 @@
 namespace {
 bool stack_limited = false;
 int base_depth = 1;  // the model-view depth once the surplus entries are filled
+GLint projection_depth = 1, projection_limit = 0;
 
 void record(const StackModel& stack, FrameMarks& marks, FrameItem item) {
     marks.at[item] = stack_top(stack);
@@ -127,6 +128,23 @@ void unwind_modelview_stack() {
     for (; depth > base_depth; --depth) glPopMatrix();
     glLoadIdentity();
     glMatrixMode(static_cast<GLenum>(mode));
+}
+
+void note_projection_stack() {
+    if (projection_limit == 0) glGetIntegerv(GL_MAX_PROJECTION_STACK_DEPTH, &projection_limit);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projection_depth);
+}
+
+bool projection_stack_filling() { return projection_limit == 0 || projection_depth < projection_limit - 1; }
+
+void unwind_projection_stack() {
+    GLint mode = GL_MODELVIEW, depth = 1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_PROJECTION);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    for (; depth > 1; --depth) glPopMatrix();
+    glMatrixMode(static_cast<GLenum>(mode));
+    projection_depth = 1;
 }
 
 void stack_reset(StackModel& stack) {

@@ -28,6 +28,21 @@ void limit_modelview_stack();
 // first frames after a move back to the start fill it again as they did.
 void unwind_modelview_stack();
 
+// The projection stack. The captions save the projection once per frame and
+// never restore it, so the first frames of the lattice each leave one entry
+// behind, until the stack is one short of full; from then on a frame's
+// ignored save and its text's restore balance out and the stack stays as it
+// is for the rest of the show. Whether it is full changes where later
+// captions land, so the frames that fill it must be drawn even where they
+// are otherwise only stepped.
+
+// Notes the driver's projection stack after a drawn frame.
+void note_projection_stack();
+// Whether a frame drawing captions would still leave an entry behind.
+bool projection_stack_filling();
+// Empties the projection stack, as at start-up.
+void unwind_projection_stack();
+
 // --- Model -------------------------------------------------------------------
 
 // Marks of what an entry's matrix holds.

@@ -276,7 +276,7 @@ void advance_main_show(SceneFrame& f) {
     if (time > 1400.0f) f.flashes = advance_flashes();
     move_anchors_by_noise(time);
     if (cloud_layers(time).trail) advance_trail(time);
-    f.lattice = demo.lattice_switch == 1 && f.time_d > 210.0;
+    f.lattice = next_frame_draws_captions();
     if (f.lattice) advance_lattice_block(f);
     f.panel_pose = advance_closing_sequence();
 }
@@ -324,6 +324,10 @@ SceneFrame scene_frame;
 }  // namespace
 
 void init_timeline() { limit_modelview_stack(); }
+
+bool next_frame_draws_captions() {
+    return demo.hidden_part_on != 1 && demo.lattice_switch == 1 && demo_time_d > 210.0;
+}
 
 void advance_scene() {
     SceneFrame& f = scene_frame;

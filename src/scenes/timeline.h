@@ -53,6 +53,10 @@ void draw_scene();
 // the anchors, so the sheets are drawn where the last frame left them.
 void end_scene();
 
+// Whether the next frame, as the state stands, draws the lattice block and
+// with it the captions.
+bool next_frame_draws_captions();
+
 // Makes the driver's model-view stack behave as the show's 32 entries; the
 // first frame does it anyway, the frame loop may call it earlier.
 void init_timeline();

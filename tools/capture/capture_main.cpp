@@ -353,7 +353,7 @@ int main(int argc, char** argv) {
         bool wanted = k >= first_drawn;
         FrameUse use = wanted ? frame_use(k, sheet_every) : FrameUse{false, false, false};
         bool kept = is_kept(k);
-        bool drawn = kept || options.draw_all || k < settle_first_frames;
+        bool drawn = kept || options.draw_all || frame_leaves_lasting_state(k);
         for (long j = k + 1; !drawn && j <= k + settle_last_frames; j++) drawn = is_kept(j);
         auto t0 = std::chrono::steady_clock::now();
         float cleared_at = demo_time;  // the clock the frame picks its clear colour by
