@@ -71,9 +71,14 @@ void read_frame_clock() {
 }
 
 bool credits_due() { return demo.hidden_part_on == 0 && demo_time > 1799; }
+
+// What tells apart the frames that treat the projection stack differently:
+// whether the captions and the end credits draw, as the frame starts.
+int projection_kind() { return (next_frame_draws_captions() ? 1 : 0) | (credits_due() ? 2 : 0); }
 }  // namespace
 
 void draw_frame() {
+    const int kind = projection_kind();
     read_frame_clock();
     advance_scene();
 
@@ -99,11 +104,11 @@ void draw_frame() {
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
     draw_scene_target();
     if (credits) draw_end_credits(-0.05f, -0.34f);
-    note_projection_stack();
+    note_projection_stack(kind);
 }
 
 bool frame_leaves_lasting_state(long k) {
-    return k < settle_first_frames || (next_frame_draws_captions() && projection_stack_filling());
+    return k < settle_first_frames || !projection_stack_settled(projection_kind());
 }
 
 bool frame_needs_drawing(long k, long target) {

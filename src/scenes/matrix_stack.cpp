@@ -6,7 +6,11 @@
 namespace {
 bool stack_limited = false;
 int base_depth = 1;  // the model-view depth once the surplus entries are filled
-GLint projection_depth = 1, projection_limit = 0;
+// The projection stack's depth after the last drawn frame, that frame's
+// kind, and whether it changed the depth.
+GLint projection_depth = 1;
+int projection_kind = -1;
+bool projection_moved = true;
 
 void record(const StackModel& stack, FrameMarks& marks, FrameItem item) {
     marks.at[item] = stack_top(stack);
@@ -130,12 +134,15 @@ void unwind_modelview_stack() {
     glMatrixMode(static_cast<GLenum>(mode));
 }
 
-void note_projection_stack() {
-    if (projection_limit == 0) glGetIntegerv(GL_MAX_PROJECTION_STACK_DEPTH, &projection_limit);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projection_depth);
+void note_projection_stack(int kind) {
+    GLint depth = 1;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    projection_moved = depth != projection_depth;
+    projection_depth = depth;
+    projection_kind = kind;
 }
 
-bool projection_stack_filling() { return projection_limit == 0 || projection_depth < projection_limit - 1; }
+bool projection_stack_settled(int kind) { return kind == projection_kind && !projection_moved; }
 
 void unwind_projection_stack() {
     GLint mode = GL_MODELVIEW, depth = 1;
@@ -145,6 +152,8 @@ void unwind_projection_stack() {
     for (; depth > 1; --depth) glPopMatrix();
     glMatrixMode(static_cast<GLenum>(mode));
     projection_depth = 1;
+    projection_kind = -1;
+    projection_moved = true;
 }
 
 void stack_reset(StackModel& stack) {

@@ -30,16 +30,19 @@ void unwind_modelview_stack();
 
 // The projection stack. The captions save the projection once per frame and
 // never restore it, so the first frames of the lattice each leave one entry
-// behind, until the stack is one short of full; from then on a frame's
-// ignored save and its text's restore balance out and the stack stays as it
-// is for the rest of the show. Whether it is full changes where later
-// captions land, so the frames that fill it must be drawn even where they
-// are otherwise only stepped.
+// behind until the stack is one short of full; from then on a frame's ignored
+// save and its text's restore balance out. The end credits take one entry
+// back in their first frame, and the stack holds there. So the stack settles
+// for each kind of frame after a few frames of that kind; until it has, those
+// frames must be drawn even where they are otherwise only stepped, or the
+// stack a later drawn frame finds is not the one a full run leaves.
 
-// Notes the driver's projection stack after a drawn frame.
-void note_projection_stack();
-// Whether a frame drawing captions would still leave an entry behind.
-bool projection_stack_filling();
+// Notes what a drawn frame of this kind (any number that tells apart the
+// frames that treat the stack differently) did to the driver's projection stack.
+void note_projection_stack(int kind);
+// Whether a frame of this kind leaves the projection stack as it is: the last
+// drawn frame was of the same kind and left it as it found it.
+bool projection_stack_settled(int kind);
 // Empties the projection stack, as at start-up.
 void unwind_projection_stack();
 
