@@ -14,6 +14,8 @@ Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$number"
+. "$src/tests/support/display.sh"
+wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
 
 # A private copy of the data folder, so recordings don't touch the real one.
 work=$(mktemp -d)

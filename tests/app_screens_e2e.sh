@@ -5,6 +5,7 @@
 set -u
 show=$(realpath "$1")
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/tests/support/display.sh"
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
@@ -35,6 +36,7 @@ shoot() {  # width height
   Xvfb -displayfd 9 -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start at ${1}x${2}"; fail=1; return 1; }
+  wait_for_display ":$number" || { echo "FAIL: Xvfb :$number does not answer"; fail=1; return 1; }
   (cd "$work/data" && exec env DISPLAY=":$number" SDL_AUDIODRIVER=dummy "$show" >"$work/out" 2>"$work/err") &
   pid=$!
   wid=""

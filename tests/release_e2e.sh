@@ -89,6 +89,8 @@ Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$number"
+. "$src/tests/support/display.sh"
+wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
 (cd "$work/elsewhere" && exec env -u LD_LIBRARY_PATH SDL_AUDIODRIVER=dummy "$top/tangle" >"$work/out" 2>"$work/err") &
 pid=$!
 wid=""
