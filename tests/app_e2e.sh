@@ -10,7 +10,7 @@ check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 # A private X server: windows of tests running beside this one must not take
 # the keyboard focus from the show.
 exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$number"
@@ -28,14 +28,20 @@ make_data() {
 }
 
 start_show() {  # env assignments...
-  (cd "$work/data" && exec env SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$@" "$show" >"$work/out" 2>"$work/err") &
-  pid=$!
-  wid=""
-  for _ in $(seq 1 100); do
-    wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
-    [ -n "$wid" ] && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
+  # Started again once if it ended without a window because it could not
+  # open the display (seen on loaded machines).
+  for _ in 1 2; do
+    (cd "$work/data" && exec env SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$@" "$show" >"$work/out" 2>"$work/err") &
+    pid=$!
+    wid=""
+    for _ in $(seq 1 100); do
+      wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
+      [ -n "$wid" ] && break
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    [ -z "$wid" ] && grep -q "failed to open display" "$work/err" || break
+    echo "note: the show could not open $DISPLAY; started again"
   done
 }
 

@@ -20,7 +20,7 @@ fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
 exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$number"

@@ -85,7 +85,7 @@ check "the README has no placeholders left" '! grep -q "@[A-Z]*@" "$top/README.t
 # of its own, without LD_LIBRARY_PATH: frames, "q" ends it with 0, and the
 # key is recorded in the bundle's data/.
 exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$number"

@@ -134,8 +134,10 @@ void ensure_display() {
         close(fds[0]);
         setsid();
         std::string fd = std::to_string(fds[1]);
+        // -noreset: a server resets when its last client leaves, and a piece
+        // connecting during that reset could not open the display.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
