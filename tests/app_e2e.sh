@@ -33,13 +33,7 @@ start_show() {  # env assignments...
   for _ in 1 2; do
     (cd "$work/data" && exec env SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$@" "$show" >"$work/out" 2>"$work/err") &
     pid=$!
-    wid=""
-    for _ in $(seq 1 100); do
-      wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
-      [ -n "$wid" ] && break
-      kill -0 $pid 2>/dev/null || break
-      sleep 0.1
-    done
+    find_window $pid
     [ -z "$wid" ] && grep -q "failed to open display" "$work/err" || break
     echo "note: the show could not open $DISPLAY; started again"
   done

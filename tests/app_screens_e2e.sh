@@ -39,13 +39,7 @@ shoot() {  # width height
   wait_for_display ":$number" || { echo "FAIL: Xvfb :$number does not answer"; fail=1; return 1; }
   (cd "$work/data" && exec env DISPLAY=":$number" SDL_AUDIODRIVER=dummy "$show" >"$work/out" 2>"$work/err") &
   pid=$!
-  wid=""
-  for _ in $(seq 1 150); do
-    wid=$(DISPLAY=":$number" xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
-    [ -n "$wid" ] && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-  done
+  DISPLAY=":$number" find_window $pid 150
   sleep 3
   rm -f "$work/shot.png"
   ffmpeg -loglevel error -y -f x11grab -video_size "${1}x${2}" -i ":$number" -frames:v 1 "$work/shot.png" 2>/dev/null

@@ -93,13 +93,7 @@ export DISPLAY=":$number"
 wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
 (cd "$work/elsewhere" && exec env -u LD_LIBRARY_PATH SDL_AUDIODRIVER=dummy "$top/tangle" >"$work/out" 2>"$work/err") &
 pid=$!
-wid=""
-for _ in $(seq 1 150); do
-  wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.1
-done
+find_window $pid 150
 check "the show's window appears" '[ -n "$wid" ]'
 # The show opens on its plain clear colour; the first things drawn come after
 # a few seconds (later on a loaded machine).

@@ -9,3 +9,16 @@ wait_for_display() {
   done
   return 1
 }
+
+# find_window PID [TENTHS] — sets wid to the show's visible window; waits
+# while PID runs, TENTHS tenths of a second at most (default 100).
+find_window() {
+  wid=""
+  for _ in $(seq 1 "${2:-100}"); do
+    wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1)
+    [ -n "$wid" ] && return 0
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
