@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "app/frame.h"
 #include "core/clock.h"
@@ -77,8 +78,9 @@ void bm_late_strands(benchmark::State& state) {
 }
 BENCHMARK(bm_late_strands)->Unit(benchmark::kMillisecond);
 
-// The late strands' submission as drawn, and the same segments with one width
-// for all: the difference is what the width changes themselves cost.
+// The late strands as they were submitted before they became quads (one line
+// and one width each), and the same lines with one width for all: the
+// difference is what the width changes themselves cost.
 void submit_late_strands(bool own_widths) {
     for (int j = 0; j < cloth_a.columns; j++)
         for (int i = 0; i + 1 < cloth_a.rows; i++) {
@@ -193,6 +195,31 @@ void bm_bridge_per_segment(benchmark::State& state) {
     }
 }
 BENCHMARK(bm_bridge_per_segment)->Unit(benchmark::kMillisecond);
+
+// The bridge as it was submitted before it became quads: runs of one width
+// between one begin/end pair, the width set where it changes.
+void bm_bridge_width_runs(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch bridge;
+    collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    const std::vector<LineSegment>& segments = bridge.segments;
+    for (auto _ : state) {
+        for (size_t k = 0; k < segments.size(); k++) {
+            const LineSegment& s = segments[k];
+            if (k == 0 || s.width != segments[k - 1].width) {
+                if (k > 0) glEnd();
+                glLineWidth(s.width);
+                glBegin(GL_LINES);
+            }
+            glColor4f(s.red, s.green, s.blue, s.alpha);
+            glVertex3f(s.from.x, s.from.y, s.from.z);
+            glVertex3f(s.to.x, s.to.y, s.to.z);
+        }
+        if (!segments.empty()) glEnd();
+        glFinish();
+    }
+}
+BENCHMARK(bm_bridge_width_runs)->Unit(benchmark::kMillisecond);
 
 void bm_links(benchmark::State& state) {
     reach_the_moment();

@@ -1,13 +1,15 @@
 // lines.cpp: GL submission of the sheet bridge and the cloud links: each
-// segment its own line with its own width and colour.
+// segment a smooth line with its own width and colour, all of a batch in one draw.
 #include "effects/lines.h"
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/wide_lines_draw.h"
 #include "physics/cloud.h"
 
 namespace {
@@ -20,27 +22,27 @@ void set_line_state() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-// The segments in order, as GL_LINES: consecutive segments of one width go
-// between one begin/end pair (GL merges separate pairs of one width into one
-// primitive anyway), and the width is set only where it changes, which is
-// what setting it before every segment came to.
+// The segments in order, as one draw of window-space quads with their
+// coverage (the blend is by alpha, so how much of a pixel a line covers
+// counts as well as which pixels it touches). Leaves the width and colour
+// the last segment set, as drawing them one by one did.
+WideLineMesh line_quads;
+
 void submit_segments(const std::vector<LineSegment>& segments) {
-    bool open = false;
-    for (size_t k = 0; k < segments.size(); k++) {
-        const LineSegment& s = segments[k];
-        if (!open || s.width != segments[k - 1].width) {
-            if (open) glEnd();
-            glLineWidth(s.width);
-            glColor4f(s.red, s.green, s.blue, s.alpha);
-            glBegin(GL_LINES);
-            open = true;
-        } else {
-            glColor4f(s.red, s.green, s.blue, s.alpha);
-        }
-        glVertex3f(s.from.x, s.from.y, s.from.z);
-        glVertex3f(s.to.x, s.to.y, s.to.z);
+    if (segments.empty()) return;
+    const WideLineView view = current_line_view();
+    clear_wide_lines(line_quads, true);
+    for (const LineSegment& s : segments) {
+        // GL clamps vertex colours before the coverage scales alpha.
+        const float rgba[4] = {std::clamp(s.red, 0.0f, 1.0f), std::clamp(s.green, 0.0f, 1.0f),
+                               std::clamp(s.blue, 0.0f, 1.0f), std::clamp(s.alpha, 0.0f, 1.0f)};
+        const float from[3] = {s.from.x, s.from.y, s.from.z}, to[3] = {s.to.x, s.to.y, s.to.z};
+        add_wide_line(line_quads, view.space, from, to, s.width, rgba, rgba);
     }
-    if (open) glEnd();
+    draw_wide_lines(view, line_quads);
+    const LineSegment& last = segments.back();
+    glLineWidth(last.width);
+    glColor4f(last.red, last.green, last.blue, last.alpha);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// sheet_draw.cpp: submitting a sheet to OpenGL in immediate mode.
-// Depends on physics/sheet_draw.h, app/targets.h, app/demo_state.h, audio/music.h.
+// sheet_draw.cpp: submitting a sheet to OpenGL.
+// Depends on physics/sheet_draw.h, core/targets.h, core/demo_state.h, core/clock.h,
+// core/wide_lines_draw.h.
 #include "physics/sheet_draw.h"
 
 #include <GL/glew.h>
@@ -10,11 +11,17 @@
 #include "core/demo_state.h"
 #include "core/targets.h"
 #include "core/view.h"
+#include "core/wide_lines_draw.h"
 
 namespace {
 
 void send_normal(const Vec3& n) {
     glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
+}
+void to_floats(const Vec3& p, float out[3]) {
+    out[0] = static_cast<float>(p.x);
+    out[1] = static_cast<float>(p.y);
+    out[2] = static_cast<float>(p.z);
 }
 void send_vertex(const Vec3& p) {
     glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
@@ -103,27 +110,40 @@ void draw_early_strands(const ClothSheet& s) {
     glEnd();
 }
 
-// Every segment has a width of its own, so each is a draw of its own, and the
-// width change is most of its cost. They stay in immediate mode: the same
-// vertices drawn from vertex arrays came out different in some pixels on
-// llvmpipe (Mesa 22.3), which the frame comparison tests caught.
+// Every segment has a width of its own. Drawn as GL lines, each would be a
+// draw of its own after its width change; as window-space quads covering the
+// pixels the smooth line covers, the whole pass is one draw and looks the same
+// on drivers that cap smooth lines at a few pixels or at one. The quads are
+// widened on the CPU with the matrices GL holds rather than in a vertex
+// program: the clipping then matches a line's exactly, the shape is testable
+// without a context, and the fixed-function fragment work stays as it was.
+// The blend ignores alpha, so the quads need no coverage, only its extent.
+WideLineMesh late_strands;
+
 void draw_late_strands(const ClothSheet& s) {
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
+    const WideLineView view = current_line_view();
+    clear_wide_lines(late_strands, false);
+    // draw_sheet has set a width of 1; far from the anchor the width comes
+    // out zero or negative, and the width set before stays, as GL would keep
+    // it on a rejected value.
+    float width = 1.0f;
+    StrandSegmentLook look{};
     for (int j = 0; j < s.columns; j++)
         for (int i = 0; i + 1 < s.rows; i++) {
-            StrandSegmentLook look = late_segment_look(s, i, j);
-            // Far from the anchor the width comes out zero or negative; the
-            // width set before stays, as GL would keep it on a rejected value.
-            if (look.width > 0) glLineWidth(look.width);
-            glBegin(GL_LINE_STRIP);
-            glColor4fv(look.near_rgba);
-            send_vertex(sheet_particle(s, i, j).position);
-            glColor4fv(look.far_rgba);
-            send_vertex(sheet_particle(s, i + 1, j).position);
-            glEnd();
+            look = late_segment_look(s, i, j);
+            if (look.width > 0) width = look.width;
+            float a[3], b[3];
+            to_floats(sheet_particle(s, i, j).position, a);
+            to_floats(sheet_particle(s, i + 1, j).position, b);
+            add_wide_line(late_strands, view.space, a, b, width, look.near_rgba, look.far_rgba);
         }
+    draw_wide_lines(view, late_strands);
+    // The width and colour the last line left, for whatever draws next.
+    glLineWidth(width);
+    if (late_strands.lines > 0) glColor4fv(look.far_rgba);
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+// wide_lines_draw.cpp: one draw for a pass of smooth wide lines.
+#include "core/wide_lines_draw.h"
+
+#include <GL/glew.h>
+
+namespace {
+
+// Opaque white with an alpha of 1 in one corner texel only: filtered, it
+// gives the product of the two coverage ramps. Made on first use.
+GLuint coverage_texture = 0;
+
+void bind_coverage_texture() {
+    if (coverage_texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, coverage_texture);
+        return;
+    }
+    // Rows of 8 bytes suit any unpack alignment.
+    static const GLubyte texels[16] = {255, 255, 255, 0, 255, 255, 255, 0,
+                                       255, 255, 255, 0, 255, 255, 255, 255};
+    glGenTextures(1, &coverage_texture);
+    glBindTexture(GL_TEXTURE_2D, coverage_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+}
+
+}  // namespace
+
+WideLineView current_line_view() {
+    WideLineView v;
+    int viewport[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, v.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, v.projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    v.space = make_line_space(v.modelview, v.projection, viewport);
+    return v;
+}
+
+void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
+    if (mesh.position.empty()) return;
+    GLint matrix_mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrix_mode);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLboolean cull = glIsEnabled(GL_CULL_FACE), polygon_smooth = glIsEnabled(GL_POLYGON_SMOOTH);
+    if (cull) glDisable(GL_CULL_FACE);
+    if (polygon_smooth) glDisable(GL_POLYGON_SMOOTH);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(4, GL_FLOAT, 0, mesh.position.data());
+    glColorPointer(4, GL_FLOAT, 0, mesh.colour.data());
+    if (mesh.coverage) {
+        glActiveTexture(GL_TEXTURE1);
+        bind_coverage_texture();
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glClientActiveTexture(GL_TEXTURE1);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, mesh.texcoord.data());
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.index.size()), GL_UNSIGNED_INT,
+                       mesh.index.data());
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glClientActiveTexture(GL_TEXTURE0);
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE0);
+    } else {
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.position.size() / 4));
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+
+    if (polygon_smooth) glEnable(GL_POLYGON_SMOOTH);
+    if (cull) glEnable(GL_CULL_FACE);
+    glLoadMatrixf(view.modelview);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(view.projection);
+    glMatrixMode(static_cast<GLenum>(matrix_mode));
+}
