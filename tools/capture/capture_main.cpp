@@ -53,15 +53,48 @@ long frames_written = 0;
 std::chrono::steady_clock::time_point wall_start;
 long frames_run = 0;
 
+const char* const usage_text =
+    "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
+    "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
+    "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
+    "                      [--report-plot FILE.png] [--jobs N] [--draw-all]\n"
+    "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n";
+
+const char* const help_text =
+    "Renders the show frame by frame (frame k shows the music at k / fps seconds)\n"
+    "to H.264 video with its soundtrack, PNG frames, a contact sheet or a frame-time\n"
+    "report. Needs no display: without one it starts its own Xvfb.\n"
+    "\n"
+    "  --data DIR              the show's data folder (default: the working directory)\n"
+    "  --fps N                 frames per second, above 0, at most 1000 (default: 60)\n"
+    "  --from S                first second kept; earlier frames are only stepped (default: 0)\n"
+    "  --to S                  stop at S seconds (default: the finale plus 60 s of credits, about 4:05)\n"
+    "  --seed N                the show's generator seed (default: 1)\n"
+    "  --storyboard FILE       the storyboard (default: keys.dat in the data folder)\n"
+    "  --press S:KEY           a live key press at S seconds; repeatable (default: none)\n"
+    "  --out FILE.mp4          the video with its soundtrack (default: none)\n"
+    "  --frames DIR            PNG frames, frame_NNNNNN.png (default: none)\n"
+    "  --every K               with --frames, keep every K-th frame (default: 1)\n"
+    "  --contact-sheet FILE    48 thumbnails of the range on one PNG (default: none)\n"
+    "  --report                frame times and framing by section on stdout (default: off)\n"
+    "  --report-plot FILE.png  where --report plots its times (default: tangle-report.png)\n"
+    "  --jobs N                processes to split the range over, 1 to 64 (default: one per core)\n"
+    "  --draw-all              draw every frame, also those only stepped (default: off)\n"
+    "  --help, -h              this text\n"
+    "--piece, --piece-video, --piece-sheet, --range and --progress-fd are given by\n"
+    "--jobs to its own pieces, not by hand.\n"
+    "\n"
+    "Ctrl-C or SIGTERM finishes the files so far and says what they hold (status 130\n"
+    "or 143). Status 1: an output can't be written; 2: a bad option or input.\n";
+
 [[noreturn]] void usage(const char* problem) {
-    if (problem) std::fprintf(stderr, "tangle-capture: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
-                 "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
-                 "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
-                 "                      [--report-plot FILE.png] [--jobs N] [--draw-all]\n"
-                 "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n");
-    std::exit(2);
+    if (problem) {
+        std::fprintf(stderr, "tangle-capture: %s\n%s", problem, usage_text);
+        std::exit(2);
+    }
+    std::fputs(usage_text, stdout);
+    std::fputs(help_text, stdout);
+    std::exit(0);
 }
 
 void parse_arguments(int argc, char** argv) {
