@@ -19,6 +19,7 @@
 #include <cstring>
 #include <exception>
 
+#include <fcntl.h>
 #include <signal.h>
 
 #include <string>
@@ -40,6 +41,7 @@
 #include "driver.h"
 #include "framing.h"
 #include "png_file.h"
+#include "progress.h"
 
 namespace {
 
@@ -52,6 +54,7 @@ bool failed = false;  // an output could not be written: the capture ends with s
 long frames_written = 0;
 std::chrono::steady_clock::time_point wall_start;
 long frames_run = 0;
+double show_end = 245;  // where the capture would have ended: --to, or the credits' end
 
 const char* const usage_text =
     "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
@@ -166,6 +169,10 @@ void ensure_display() {
     if (xvfb_pid == 0) {
         close(fds[0]);
         setsid();
+        // The server's own chatter (a display number in use, say) is not the
+        // user's concern; a server that fails is reported below.
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, 2), close(quiet);
         std::string fd = std::to_string(fds[1]);
         // -noreset: a server resets when its last client leaves, and a piece
         // connecting during that reset could not open the display.
@@ -250,10 +257,16 @@ void finish_whole() {
     driver_finish();
     if (!options.out.empty()) {
         double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
-        if (video_close(wav_path, options.from, to))
+        if (video_close(wav_path, options.from, to)) {
             std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
-        else
+            if (interrupted)
+                std::fprintf(stderr, "tangle: partial: %s to %s of %s%s; run again to capture it all\n",
+                             span_text(options.from).c_str(),
+                             span_text(options.from + frames_written / options.driver.fps).c_str(),
+                             options.to >= 0 ? "" : "about ", span_text(show_end).c_str());
+        } else {
             failed = true;
+        }
     }
     if (!wav_path.empty()) unlink(wav_path.c_str());
     if (!options.contact_sheet.empty()) {
@@ -271,8 +284,7 @@ void finish_whole() {
 void finish_capture() {
     if (finished) return;
     finished = true;
-    if (interrupted && !is_piece())
-        std::fprintf(stderr, "\ntangle: interrupted; finishing the files so far\n");
+    if (interrupted && !is_piece()) std::fprintf(stderr, "tangle: interrupted; finishing the files so far\n");
     if (is_piece()) {
         finish_piece();
     } else {
@@ -290,20 +302,35 @@ void finish_at_exit() {
     if (first && failed) std::_Exit(1);
 }
 
-void show_progress(double seconds, double total) {
-    static double last = -1;
-    double now = wall_seconds();
-    // A bar redrawn in place on a terminal; a line every ten seconds in a log.
-    double interval = isatty(2) ? 0.5 : 10;
-    if (now - last < interval && seconds < total) return;
-    last = now;
-    double done = std::min(1.0, (seconds - 0) / total);
-    double eta = done > 0 ? now * (1 - done) / done : 0;
-    int bar = static_cast<int>(done * 30);
-    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  %6.1f s of %.1f s  ETA %d:%02d ", bar,
-                 "##############################", 30 - bar, "", done * 100, seconds, total,
-                 static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
-    if (!isatty(2)) std::fputc('\n', stderr);
+void show_progress(double seconds, double total, bool last) {
+    const double from = std::min(options.from, total);
+    const double done = seconds <= from ? 0 : show_work(from, seconds) / show_work(from, total);
+    show_capture_progress(done, wall_seconds(), seconds, total, last);
+}
+
+// Before anything is drawn: what the capture makes, where, and roughly how
+// long it takes (the progress line refines that as it goes).
+void announce() {
+    std::string what;
+    auto add = [&](const std::string& s) { what += (what.empty() ? "" : ", ") + s; };
+    if (!options.out.empty()) add(options.out + " (H.264 and AAC)");
+    if (!options.frames_dir.empty()) add("PNG frames in " + options.frames_dir);
+    if (!options.contact_sheet.empty()) add("a contact sheet " + options.contact_sheet);
+    if (what.empty()) return;
+    const double end = options.to >= 0 ? options.to : 245;
+    const std::string span =
+        span_text(options.from) + " to " +
+        (options.to >= 0 ? span_text(options.to) : "the end of the credits (about 4:05)");
+    // The measured capture ran 30 fps on 2 cores; the time grows with the
+    // rate and shrinks with the cores llvmpipe and the encoder get.
+    const double cores = static_cast<double>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+    const double minutes =
+        show_work(options.from, end) * (options.driver.fps / 30) * (2 / std::min(cores, 8.0)) / 60;
+    const long rounded = std::max(1L, std::lround(minutes));
+    std::fprintf(stderr,
+                 "tangle: capturing %s of the show at %g fps, 1280x720, to %s; roughly %ld minute%s on %g "
+                 "cores (the time left is shown as it goes)\n",
+                 span.c_str(), options.driver.fps, what.c_str(), rounded, rounded == 1 ? "" : "s", cores);
 }
 
 void on_stop_signal(int signal_number) { interrupted = signal_number; }
@@ -347,6 +374,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
     if (!is_piece()) check_before_rendering();
+    if (!is_piece()) announce();
     std::set_terminate(on_uncaught_error);
     ensure_display();
     if (options.jobs > 1 && !is_piece()) return capture_with_jobs();
@@ -410,7 +438,7 @@ int main(int argc, char** argv) {
         double frame_time = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (kept) driver_present();
         frames_run = k + 1;
-        if (!is_piece()) show_progress(seconds, estimated_end);
+        if (!is_piece()) show_progress(seconds, estimated_end, false);
         if (!wanted) continue;
         if (options.report) {
             // Read after the timing, so the times stay the frame's own.
@@ -438,7 +466,11 @@ int main(int argc, char** argv) {
         frames_written++;
         if (progress) std::fprintf(progress, "%ld\n", k), std::fflush(progress);
     }
-    if (!is_piece()) std::fputc('\n', stderr);
+    if (!is_piece()) {
+        show_progress(frames_run / fps, estimated_end, true);
+        std::fputc('\n', stderr);
+    }
+    show_end = estimated_end;
     finish_capture();
     if (failed) return 1;
     return interrupted ? 128 + static_cast<int>(interrupted) : 0;
