@@ -92,10 +92,11 @@ int from_recording(const char* recording_path, const char* out, bool all_runs) {
         return 2;
     }
     const Recording recording = parse_recording(text);
-    if (!recording.bad_lines.empty())
+    const size_t bad = recording.bad_lines.size();
+    if (bad)
         std::fprintf(stderr,
-                     "tangle-storyboard: %s: left out %zu line%s that are not \"seconds key\" (line %s)\n",
-                     recording_path, recording.bad_lines.size(), recording.bad_lines.size() == 1 ? "" : "s",
+                     "tangle-storyboard: %s: left out %zu line%s that %s not \"seconds key\" (line %s)\n",
+                     recording_path, bad, bad == 1 ? "" : "s", bad == 1 ? "is" : "are",
                      lines_text(recording.bad_lines).c_str());
     int quits = 0;
     const std::vector<RecordedPress> presses = presses_to_replay(recording, all_runs, quits);
@@ -105,10 +106,10 @@ int from_recording(const char* recording_path, const char* out, bool all_runs) {
                      std::strerror(errno));
         return 1;
     }
-    std::string taken =
-        all_runs || recording.runs <= 1
-            ? "all " + std::to_string(recording.runs) + " run" + (recording.runs == 1 ? "" : "s")
-            : "the last of " + std::to_string(recording.runs) + " runs";
+    const std::string runs = std::to_string(recording.runs);
+    const std::string taken = recording.runs <= 1 ? "the one run"
+                              : all_runs          ? "all " + runs + " runs"
+                                                  : "the last of " + runs + " runs";
     const std::string kept = existed ? "; the file it replaced is kept as " + std::string(out) + "~" : "";
     std::fprintf(stderr, "tangle-storyboard: %s: %zu presses from %s of %s, %d quit key%s left out%s\n", out,
                  presses.size(), taken.c_str(), recording_path, quits, quits == 1 ? "" : "s", kept.c_str());
