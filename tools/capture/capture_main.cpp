@@ -308,8 +308,10 @@ void show_progress(double seconds, double total, bool last) {
     show_capture_progress(done, wall_seconds(), seconds, total, last);
 }
 
-// Before anything is drawn: what the capture makes, where, and roughly how
-// long it takes (the progress line refines that as it goes).
+// Before anything is drawn: what the capture makes and where. How long it
+// takes depends on the machine and its load; the progress line's time left,
+// weighed by what each part of the show costs, holds steady once the first
+// seconds are done.
 void announce() {
     std::string what;
     auto add = [&](const std::string& s) { what += (what.empty() ? "" : ", ") + s; };
@@ -317,20 +319,13 @@ void announce() {
     if (!options.frames_dir.empty()) add("PNG frames in " + options.frames_dir);
     if (!options.contact_sheet.empty()) add("a contact sheet " + options.contact_sheet);
     if (what.empty()) return;
-    const double end = options.to >= 0 ? options.to : 245;
     const std::string span =
         span_text(options.from) + " to " +
         (options.to >= 0 ? span_text(options.to) : "the end of the credits (about 4:05)");
-    // The measured capture ran 30 fps on 2 cores; the time grows with the
-    // rate and shrinks with the cores llvmpipe and the encoder get.
-    const double cores = static_cast<double>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
-    const double minutes =
-        show_work(options.from, end) * (options.driver.fps / 30) * (2 / std::min(cores, 8.0)) / 60;
-    const long rounded = std::max(1L, std::lround(minutes));
     std::fprintf(stderr,
-                 "tangle: capturing %s of the show at %g fps, 1280x720, to %s; roughly %ld minute%s on %g "
-                 "cores (the time left is shown as it goes)\n",
-                 span.c_str(), options.driver.fps, what.c_str(), rounded, rounded == 1 ? "" : "s", cores);
+                 "tangle: capturing %s of the show at %g fps, 1280x720, to %s; the time left shows after the "
+                 "first seconds\n",
+                 span.c_str(), options.driver.fps, what.c_str());
 }
 
 void on_stop_signal(int signal_number) { interrupted = signal_number; }

@@ -10,8 +10,8 @@
 
 #include <string>
 
-// The work of the show from 0 to `seconds`, in seconds of a measured capture
-// at 30 frames a second on 2 cores (past the measured end, at its last rate).
+// The work of the show from 0 to `seconds`, in relative units from a
+// measured capture (past the measured end, at its last rate).
 double show_work_until(double seconds);
 inline double show_work(double from, double to) { return show_work_until(to) - show_work_until(from); }
 
