@@ -18,8 +18,8 @@ namespace {
 
 const char* const help_text =
     "usage: tangle [GLUT options]\n"
-    "Plays Tangle, a realtime audiovisual show, full-screen at 1280x720 with its music;\n"
-    "it runs for about four minutes, then the end credits loop until it is ended.\n"
+    "Plays Tangle, a realtime audiovisual show, full-screen at 1280x720 with its music:\n"
+    "about three minutes, then the end credits scroll over looping music until it is ended.\n"
     "Run it from the show's data/ folder (the music, images, font and keys.dat);\n"
     "every key pressed is appended to filepressedkeys.dat there.\n"
     "\n"
