@@ -7,6 +7,8 @@
 
 namespace {
 
+bool is_quit_key(unsigned char key) { return key == 27 || key == 'q'; }
+
 bool is_space(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // One line as the recorder writes it: a number, one space, one key that is
@@ -43,7 +45,9 @@ Recording parse_recording(const std::string& text) {
             r.bad_lines.push_back(line);
             continue;
         }
-        if (r.runs == 0 || p.seconds < last) ++r.runs;
+        // Nothing follows a quit key in its own run.
+        const bool after_quit = !r.presses.empty() && is_quit_key(r.presses.back().key);
+        if (r.runs == 0 || p.seconds < last || after_quit) ++r.runs;
         last = p.seconds;
         p.run = r.runs - 1;
         r.presses.push_back(p);
@@ -57,7 +61,7 @@ std::vector<RecordedPress> presses_to_replay(const Recording& r, bool all_runs, 
     for (const RecordedPress& p : r.presses) {
         if (!all_runs && p.run != r.runs - 1) continue;
         // A replayed quit key would end the show there.
-        if (p.key == 27 || p.key == 'q') {
+        if (is_quit_key(p.key)) {
             ++quit_keys_dropped;
             continue;
         }

@@ -3,9 +3,10 @@
 //
 // The recording (filepressedkeys.dat) is appended to by every run of the show
 // and the rehearsal, one "seconds key" line per press, with nothing between
-// runs. A run is therefore taken to start wherever the time goes back: a new
-// start of the show, or a rehearsal's jump back. Depends on nothing but the
-// C++ library.
+// runs. A run is therefore taken to end at a quit key (Escape or "q", which
+// end the show), and a new one to start wherever the time goes back (a new
+// start of the show after Ctrl-C, or a rehearsal's jump back). Depends on
+// nothing but the C++ library.
 #pragma once
 
 #include <string>
