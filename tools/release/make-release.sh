@@ -28,6 +28,7 @@ while [ $# -gt 0 ]; do
     --out) mkdir -p "$2" && out=$(cd "$2" && pwd); shift 2 ;;
     --video) video=1; shift ;;
     --video-to) video_to=$2; video=1; shift 2 ;;
+    -h | --help) sed -n '/^# Usage:/,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     *) die "make-release: unknown option $1 (see the header of $0)" ;;
   esac
 done
