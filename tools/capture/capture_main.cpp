@@ -79,7 +79,7 @@ const char* const help_text =
     "  --frames DIR            PNG frames, frame_NNNNNN.png (default: none)\n"
     "  --every K               with --frames, keep every K-th frame (default: 1)\n"
     "  --contact-sheet FILE    48 thumbnails of the range on one PNG (default: none)\n"
-    "  --report                frame times and framing by section on stdout (default: off)\n"
+    "  --report                frame times and framing by section on stderr (default: off)\n"
     "  --report-plot FILE.png  where --report plots its times (default: tangle-report.png)\n"
     "  --jobs N                processes to split the range over, 1 to 64 (default: one per core)\n"
     "  --draw-all              draw every frame, also those only stepped (default: off)\n"
