@@ -50,7 +50,10 @@ void open_screen() {
         return;
     }
     glutGameModeString("1280x720");
-    if (glutEnterGameMode() == 0 || !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
+    // Asked first, quietly: a failed switch has freeglut print a warning of
+    // its own beside ours.
+    if (!glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) || glutEnterGameMode() == 0 ||
+        !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
         std::fprintf(stderr,
                      "tangle: display: can't switch to 1280x720; showing the picture scaled to the %dx%d "
                      "screen%s\n",
