@@ -2,7 +2,7 @@
 # Set up, build and run the show, or its tests.
 #   ./tangle.sh        install what is missing, build, run the show from data/
 #   ./tangle.sh test   the same set-up, then every test
-#   ./tangle.sh release [--video]
+#   ./tangle.sh release [--video]      (./tangle.sh --help: all of it)
 #                      the same set-up, then the show's archive (and its video) in dist/
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -14,9 +14,12 @@ packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   python3-fonttools patchelf clang libclang-rt-14-dev)
 
 install_missing() {
-  local missing=()
+  # One query for all of them: one each takes seconds on a busy machine.
+  local missing=() installed
+  installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null |
+    awk '$2 ~ /^ii/ { print $1 }') || true
   for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+    grep -qxF "$p" <<<"$installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "tangle: installing ${missing[*]}" >&2
@@ -26,28 +29,102 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-build() {  # build DIR [cmake options...]
-  local dir=$1; shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  fi
-  cmake --build "$dir" -j"$(nproc)" -- --quiet >/dev/null || cmake --build "$dir" -j1
+# The first build of the show alone took under 3 minutes on 2 busy cores
+# (README); it scales with the cores make gets. Everything, tests and
+# sanitizer builds included, takes several times that.
+first_build_note() {  # WHAT
+  case $1 in
+    "the show" | "the capture tool") echo "about $(((6 + $(nproc) - 1) / $(nproc))) minutes on $(nproc) cores" ;;
+    *) echo "many minutes (the show alone: about $(((6 + $(nproc) - 1) / $(nproc))))" ;;
+  esac
 }
+
+# The build's own percentage, one line per step of ten on a log, redrawn in
+# place on a terminal; everything else it says goes to LOG, shown on failure.
+show_progress() {  # LOG WHAT
+  local log=$1 what=$2 shown=-10 line pct
+  while IFS= read -r line; do
+    printf '%s\n' "$line" >>"$log"
+    # Only steps that do work: a build with nothing to do stays quiet.
+    # Make says "[ 45%] Building ...", Ninja "[12/80] Building ...".
+    if [[ $line =~ ^\[\ *([0-9]+)%\]\ (Building|Linking) ]]; then
+      pct=${BASH_REMATCH[1]}
+    elif [[ $line =~ ^\[([0-9]+)/([0-9]+)\]\ (Building|Linking) ]]; then
+      pct=$((100 * BASH_REMATCH[1] / BASH_REMATCH[2]))
+    else
+      continue
+    fi
+    if [ -t 2 ]; then
+      printf '\rtangle: building %s: %3d%%' "$what" "$pct" >&2
+    elif [ "$pct" -ge $((shown + 10)) ]; then
+      echo "tangle: building $what: $pct%" >&2
+      shown=$pct
+    fi
+  done
+  if [ -t 2 ]; then echo >&2; fi
+  return 0
+}
+
+build() {  # build DIR WHAT [--target T]... [-- cmake options...]
+  local dir=$1 what=$2; shift 2
+  local targets=() options=()
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --target) targets+=(--target "$2"); shift 2 ;;
+      --) shift; options=("$@"); break ;;
+    esac
+  done
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    echo "tangle: configuring $dir (first run: building $what takes $(first_build_note "$what");" \
+      "later runs start at once)" >&2
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "${options[@]}" >/dev/null
+  fi
+  local log=$dir/tangle-build.log
+  : >"$log"
+  set +e
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" 2>&1 | show_progress "$log" "$what"
+  local status=${PIPESTATUS[0]}
+  set -e
+  if [ "$status" -ne 0 ]; then
+    grep -v -e '^\[ *[0-9]*%\]' -e '^g\?make' "$log" >&2 || true
+    echo "tangle: building $what failed (the whole log: $log)" >&2
+    exit "$status"
+  fi
+}
+
+case ${1:-} in
+  -h | --help)
+    cat <<'EOF'
+usage: ./tangle.sh [test | release [--video | --video-to S] | --help]
+  (none)    install the missing Debian packages, build the show and run it
+            from data/; without a display, capture it to tangle.mp4 at 30 fps
+            instead (further arguments go to the show, or to the capture tool)
+  test      the same set-up, then build everything and run every test
+  release   the same set-up, then pack dist/tangle-VERSION-linux-x86_64.tar.gz;
+            --video also records dist/tangle-VERSION.mp4, --video-to S up to S s
+The first build takes minutes (the README says how long); later runs start at once.
+EOF
+    exit 0
+    ;;
+esac
 
 install_missing
 
 case "${1:-run}" in
   run)
-    build build
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-      echo "tangle: no display; capturing the show to $top/tangle.mp4 instead" >&2
-      cd data && exec "$top/build/tangle-capture" --out "$top/tangle.mp4"
+      build build "the capture tool" --target tangle-capture
+      # 30 frames a second: what a video of a demo is asked to be, and half
+      # the time of the capture tool's own 60.
+      echo "tangle: no display; capturing the show to $top/tangle.mp4 instead (Ctrl-C keeps what is done)" >&2
+      cd data && exec "$top/build/tangle-capture" --fps 30 --out "$top/tangle.mp4" "${@:2}"
     fi
+    build build "the show" --target tangle
     cd data && exec "$top/build/tangle" "${@:2}"
     ;;
   test)
-    build build
-    build build/asan -DTANGLE_SANITIZE=ON
+    build build "everything (the show, tools, tests, benchmarks)"
+    build build/asan "the sanitizer build of the unit tests" -- -DTANGLE_SANITIZE=ON
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
     export SDL_AUDIODRIVER=dummy
@@ -59,15 +136,13 @@ case "${1:-run}" in
     ;;
   release)
     # Only what goes into the archive, and the capture tool for the video.
-    targets=(tangle)
-    for a in "${@:2}"; do case $a in --video*) targets+=(tangle-capture) ;; esac; done
-    [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build -j"$(nproc)" --target "${targets[@]}" -- --quiet >/dev/null ||
-      cmake --build build -j1 --target "${targets[@]}"
+    targets=(--target tangle)
+    for a in "${@:2}"; do case $a in --video*) targets+=(--target tangle-capture) ;; esac; done
+    build build "the show" "${targets[@]}"
     exec tools/release/make-release.sh --build build --out dist "${@:2}"
     ;;
   *)
-    echo "usage: ./tangle.sh [test | release [--video]]" >&2
+    echo "usage: ./tangle.sh [test | release [--video] | --help]" >&2
     exit 2
     ;;
 esac

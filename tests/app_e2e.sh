@@ -124,7 +124,8 @@ for sig in INT TERM; do
   check "SIG$sig ends the show with status 0" '[ "$status" = 0 ]'
   check "... within a second ($took ms)" '[ $took -le 1000 ]'
   check "... keeping the recorded key, whole" '[ "$(wc -l < "$work/data/filepressedkeys.dat")" = 1 ] && grep -Eqx "[0-9]+\.[0-9]{6} A" "$work/data/filepressedkeys.dat"'
-  check "... saying nothing" '[ ! -s "$work/out" ] && ! grep -v -e "^tangle: display:" -e "failed to change screen settings" "$work/err" | grep -q .'
+  # Not even about the screen: this one already is 1280 x 720.
+  check "... saying nothing" '[ ! -s "$work/out" ] && [ ! -s "$work/err" ]'
 done
 
 exit $fail

@@ -79,6 +79,10 @@ for size in 1920x1080 1024x768 2560x1440; do
     check "$size: black bars left and right" 'dark $((x0 / 2)) $((h / 2)) && dark $((x1 + 1 + x0 / 2)) $((h / 2))'
   fi
   check "$size: standard output is empty" '[ ! -s "$work/out" ]'
+  # One line of its own about the screen (none from freeglut), before the
+  # first frame.
+  check "$size: one line says the picture is scaled" \
+    '[ "$(grep -c . "$work/err")" = 1 ] && grep -q "^tangle: display: .* scaled to the ${size} screen" "$work/err"'
 done
 
 exit $fail

@@ -59,17 +59,35 @@ check "60 frames of 1280x720 ($frames)" '[ "$frames" = "1280,720,60" ]'
 adur=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration -of csv=p=0 "$work/v.mp4")
 check "two seconds of audio ($adur)" 'awk "BEGIN { exit !($adur > 1.9 && $adur < 2.1) }"'
 
-# Ctrl-C and SIGTERM finish the file so far, playable, with its sound; in
-# pieces too. stop SIGNAL STATUS JOBS NAME
+# Ctrl-C and SIGTERM finish the file so far, playable, with its sound, and
+# say which stretch of the show it holds; in pieces, every piece's frames are
+# kept, each stretch without a gap in a file of its own.
+# stop SIGNAL STATUS JOBS NAME
+duration() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1" 2>/dev/null; }
 stop() {
-  "$capture" --seed 1 --fps 30 --to 60 --storyboard "$empty" --jobs "$3" --out "$work/$4.mp4" --frames "$work/$4" 2>/dev/null &
+  "$capture" --seed 1 --fps 30 --to 60 --storyboard "$empty" --jobs "$3" --out "$work/$4.mp4" --frames "$work/$4" 2>"$work/$4.err" &
   local pid=$! want=$2
-  for _ in $(seq 1 150); do [ -n "$(ls "$work/$4" 2>/dev/null)" ] && break; sleep 0.2; done
+  # Until the last piece (from 30 s, frame 900 on) has frames of its own.
+  local last_piece=frame_000
+  [ "$3" = 2 ] && last_piece=frame_0009
+  for _ in $(seq 1 300); do compgen -G "$work/$4/$last_piece*" >/dev/null && break; sleep 0.2; done
   sleep 1
   kill "-$1" $pid; wait $pid; s=$?
   check "$1 ends the capture in $3 piece(s) with $2" '[ $s = $want ]'
   streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/$4.mp4" 2>/dev/null | sort | tr "\n" " ")
   check "... leaving a playable file with video and audio ($streams)" '[ "$streams" = "audio video " ]'
+  # "partial: 0:00.0 to 0:04.3, of 1:00.0" (one piece) or
+  # "partial: 0:00.0 to 0:04.3 in NAME.mp4 and 0:30.0 to 0:31.2 in NAME.part2.mp4, of 1:00.0"
+  said=$(sed -n 's/^tangle: partial: //p' "$work/$4.err")
+  end=$(sed -n 's/^0:00\.0 to 0:\([0-9.]*\).*/\1/p' <<<"$said")
+  lasts=$(duration "$work/$4.mp4")
+  check "... saying the span it holds ($said; the file lasts $lasts s)" \
+    '[ -n "$end" ] && awk -v a="$end" -v b="$lasts" "BEGIN { exit !(a - b < 0.1 && b - a < 0.1) }"'
+  if [ "$3" = 2 ]; then
+    part2=$4.part2.mp4
+    check "... and the last piece's frames in $part2, from 0:30.0" \
+      'grep -q " and 0:30\.0 to 0:[0-9.]* in $part2, of 1:00.0" <<<"$said" && [ -n "$(duration "$work/$part2")" ]'
+  fi
 }
 stop INT 130 1 int
 stop TERM 143 1 term

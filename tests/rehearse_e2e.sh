@@ -96,10 +96,11 @@ check "Right jumps a bar (2 s) ahead ($before, $after)" \
 printf '%s k\n' "$(awk -v a="$after" 'BEGIN { printf "%.3f", a + 60 }')" >> "$story"
 for _ in $(seq 1 50); do grep -q "playing on" "$work/err" && break; sleep 0.1; done
 check "a record added ahead of the music reloads without a jump" 'grep -q "story.dat: reloaded; nothing before .* changed, playing on" "$work/err"'
+check "... and the checker's finding on it is said" 'grep -q "^tangle: .*story.dat:2: .* never fires" "$work/err"'
 printf '%s A\nhello\n' "$from" > "$story"
-for _ in $(seq 1 50); do grep -q "story.dat:2:" "$work/err" && break; sleep 0.1; done
+for _ in $(seq 1 50); do grep -q "story.dat:2: can't read" "$work/err" && break; sleep 0.1; done
 check "a malformed line: a tangle: line naming file and line, still running" \
-  'grep -q "^tangle: .*story.dat:2: " "$work/err" && alive'
+  'grep -q "^tangle: .*story.dat:2: can.t read a record from \"hello\"; keeping" "$work/err" && alive'
 : > "$story"
 for _ in $(seq 1 $((step_wait * 10))); do grep -q "story.dat: reloaded; back to" "$work/err" && break; sleep 0.1; done
 check "emptied, the storyboard's past changed: it jumps back to the moment, still running" \

@@ -158,14 +158,42 @@ TEST(RehearseOverlay, TimeBarsAndTheRecordsAroundNow) {
     // A record at the clock has fired.
     std::string text = lines_of(facts);
     EXPECT_NE(text.find("00:02.00  bar 2 beat 1  intro\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("last 2.00 Esc   next 3.00 C   4.00 q\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("last 2.00 <Esc>   next 3.00 'C'   4.00 'q'\n"), std::string::npos) << text;
     EXPECT_NE(text.find("from 1.50 s"), std::string::npos) << text;
     facts.record_clock = 0.5;
     facts.loop = true;
     facts.loop_start = 120, facts.loop_end = 122;
     facts.error = "keys.dat:3: can't read a record from \"x\"";
     text = lines_of(facts);
-    EXPECT_NE(text.find("last -   next 1.00 A   2.00 B   2.00 Esc\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("last -   next 1.00 'A'   2.00 'B'   2.00 <Esc>\n"), std::string::npos) << text;
     EXPECT_NE(text.find("loop 120.00 - 122.00 s"), std::string::npos) << text;
     EXPECT_NE(text.find("keys.dat:3:"), std::string::npos) << text;
+
+    // Trouble is wrapped to the window, and a long list of findings is cut.
+    const std::vector<std::string> findings(6,
+                                            "keys.dat:9: the show reads 170.000 s with key \"x\" and takes "
+                                            "the rest of the line, \"0\", as another record");
+    facts.findings = &findings;
+    facts.columns = 40;
+    const std::vector<std::string> lines = overlay_lines(facts);
+    ASSERT_GT(lines.size(), overlay_status_lines + 5);
+    for (size_t i = overlay_status_lines; i < lines.size(); ++i) EXPECT_LE(lines[i].size(), 40u) << lines[i];
+    EXPECT_EQ(lines.back(), "... 2 more on standard error");
+}
+
+TEST(RehearseStoryboard, EveryLoadNamesWhatTheCheckerFinds) {
+    // The loader's trap: "170.0x0" reads as 170 s with key "x", then "0" as
+    // the time of a record whose key comes from the next line.
+    const auto path = scratch("findings.dat");
+    write_file(path, "1.0 A\n170.0x0\n2.0 B\n");
+    storyboard_source_init(path.string(), false);
+    std::string error;
+    ASSERT_TRUE(storyboard_source_load(error)) << error;
+    ASSERT_FALSE(storyboard_source_findings().empty());
+    EXPECT_EQ(storyboard_source_findings()[0].rfind(path.string() + ":2: ", 0), 0u)
+        << storyboard_source_findings()[0];
+    write_file(path, "1.0 A\n2.0 B\n");
+    ASSERT_TRUE(storyboard_source_load(error)) << error;
+    EXPECT_TRUE(storyboard_source_findings().empty()) << storyboard_source_findings()[0];
+    EXPECT_EQ(storyboard_source_records().size(), 2u) << "the checker's own load is put right";
 }

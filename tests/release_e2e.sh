@@ -81,6 +81,12 @@ done
 check "every bundled library is listed with its package's licence:$unlicensed" '[ -z "$unlicensed" ]'
 check "the README has no placeholders left" '! grep -q "@[A-Z]*@" "$top/README.txt"'
 
+# The launcher's --help is the show's, with where it runs and records; no window.
+env -u DISPLAY "$top/tangle" --help >"$work/help" 2>&1
+help_status=$?
+check "./tangle --help exits 0 naming the data folder and the show's options" \
+  '[ $help_status = 0 ] && grep -q "$top/data" "$work/help" && grep -q -- "-display" "$work/help"'
+
 # 5. The launcher runs the show from another working directory on a display
 # of its own, without LD_LIBRARY_PATH: frames, "q" ends it with 0, and the
 # key is recorded in the bundle's data/.

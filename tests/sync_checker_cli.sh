@@ -33,4 +33,24 @@ timeout 10 "$tool" check "$work/fifo.dat" > /dev/null 2>&1
 expect 1 summary.dat '1 A\nbad\n'
 grep -q "summary.dat: 2 records, 1 fire as written, 1 lost or misread" "$work/out" ||
     { echo "summary line missing" >&2; cat "$work/out" >&2; failures=$((failures + 1)); }
+
+# A recording of three runs as the show appends them: two ended by a quit key
+# (Escape, then "q"), the last one (later than the q) by Ctrl-C. The last run
+# becomes a storyboard the checker passes; --all takes every run in time
+# order, without quit keys; a storyboard it replaces is kept.
+printf '150.000000 A\n150.500000 +\n181.730698 \033\n1.000000 B\n2.500000 8\n3.000000 q\n5.000000 C\n6.000000 D\n' \
+    > "$work/rec.dat"
+echo "1.000000 x" > "$work/keys.dat"
+"$tool" from-recording "$work/rec.dat" "$work/keys.dat" > "$work/out" 2>&1
+status=$?
+[ $status -eq 0 ] && [ "$(cat "$work/keys.dat")" = "$(printf '5.000000 C\n6.000000 D')" ] &&
+    [ "$(cat "$work/keys.dat~")" = "1.000000 x" ] ||
+    { echo "from-recording: status $status, wrote:" >&2; cat "$work/keys.dat" "$work/out" >&2; failures=$((failures + 1)); }
+"$tool" from-recording --all "$work/rec.dat" "$work/keys.dat" > "$work/out" 2>&1
+status=$?
+[ $status -eq 0 ] && [ "$(cut -d' ' -f2 "$work/keys.dat" | tr -d '\n')" = "B8CDA+" ] ||
+    { echo "from-recording --all: status $status, wrote:" >&2; cat "$work/keys.dat" "$work/out" >&2; failures=$((failures + 1)); }
+"$tool" from-recording "$work/rec.dat" "$work/rec.dat" > /dev/null 2>&1
+[ $? -eq 2 ] && [ "$(wc -l < "$work/rec.dat")" -eq 8 ] ||
+    { echo "from-recording onto the recording itself: expected exit 2, the file intact" >&2; failures=$((failures + 1)); }
 exit $((failures > 0))

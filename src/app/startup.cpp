@@ -24,23 +24,41 @@ namespace {
 
 int window_request_w = 0, window_request_h = 0;  // 0: the full screen
 
-// Game mode is the show's screen; where the display can't switch to it (a
-// virtual or fixed-mode display), a full-screen window shows the same thing.
+// Game mode is the show's screen. A screen that already is 1280 x 720 needs
+// no switch (and asking for one makes freeglut complain on a display that
+// can't switch), so a full-screen window shows the same picture there. Where
+// the display can't switch, the full-screen window scales the picture to fit,
+// and the viewer is told why it may look letterboxed or soft.
+void open_full_screen_window() {
+    // Cover the whole screen from its corner even where no window manager
+    // honours the full-screen request.
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+    glutCreateWindow("Tangle");
+    glutFullScreen();
+}
+
 void open_screen() {
     if (window_request_w > 0 && window_request_h > 0) {
         glutInitWindowSize(window_request_w, window_request_h);
         glutCreateWindow("Tangle");
         return;
     }
+    const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+    if (screen_w == 1280 && screen_h == 720) {
+        open_full_screen_window();
+        return;
+    }
     glutGameModeString("1280x720");
-    if (glutEnterGameMode() == 0 || !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
-        std::fprintf(stderr, "tangle: display: can't switch to 1280x720; using a full-screen window\n");
-        // Cover the whole screen from its corner even where no window manager
-        // honours the full-screen request.
-        glutInitWindowPosition(0, 0);
-        glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
-        glutCreateWindow("Tangle");
-        glutFullScreen();
+    // Asked first, quietly: a failed switch has freeglut print a warning of
+    // its own beside ours.
+    if (!glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) || glutEnterGameMode() == 0 ||
+        !glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
+        std::fprintf(stderr,
+                     "tangle: display: can't switch to 1280x720; showing the picture scaled to the %dx%d "
+                     "screen%s\n",
+                     screen_w, screen_h, screen_w * 9 == screen_h * 16 ? "" : ", with black bars");
+        open_full_screen_window();
     }
 }
 

@@ -373,6 +373,11 @@ def build(path):
 
 
 if __name__ == "__main__":
+    if sys.argv[1:] in (["--help"], ["-h"]):
+        sys.stdout.write("usage: make_font.py OUT.ttf\n"
+                         "Draws the show's seven-segment font and writes it to OUT.ttf.\n"
+                         "No options but --help. Status 1: OUT.ttf can't be written; 2: bad arguments.\n")
+        sys.exit(0)
     if len(sys.argv) != 2:
         sys.stderr.write("usage: make_font.py OUT.ttf\n")
         sys.exit(2)

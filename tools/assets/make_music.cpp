@@ -2,6 +2,7 @@
 //   tangle-make-music OUT_DIR
 // writes main.wav, finale.wav and hidden.wav (regenerate.sh encodes them).
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "synth.h"
@@ -47,6 +48,15 @@ bool write_wav(const std::string& path, const std::vector<std::int16_t>& pcm) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(
+            "usage: tangle-make-music OUT_DIR\n"
+            "Renders the show's three tracks as main.wav, finale.wav and hidden.wav into OUT_DIR,\n"
+            "an existing folder (tools/assets/regenerate.sh encodes them to mp3). No options but\n"
+            "--help. Status 0: all written; 1: a file could not be written; 2: bad arguments.\n",
+            stdout);
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: tangle-make-music OUT_DIR\n");
         return 2;

@@ -11,6 +11,9 @@ cd "$(dirname "$0")/../.."
 top=$(pwd)
 build=${TANGLE_BUILD_DIR:-$top/build}
 what=${1:-all}
+case "$what" in
+  -h | --help) sed -n '2,8s/^# \{0,1\}//p' "$0"; exit 0 ;;
+esac
 
 # The title plate keeps the DSEG7 lettering it was drawn with (Debian's
 # fonts-dseg); the show's own text uses the font made here.
@@ -77,5 +80,5 @@ case "$what" in
     [ $status -eq 0 ] && echo "tangle: regenerated font, pictures and music match data/" >&2
     exit $status
     ;;
-  *) echo "usage: tools/assets/regenerate.sh [all|font|images|music|check]" >&2; exit 2 ;;
+  *) echo "usage: tools/assets/regenerate.sh [all|font|images|music|check|--help]" >&2; exit 2 ;;
 esac

@@ -21,6 +21,7 @@
 #include "capture_output.h"
 #include "contact_sheet.h"
 #include "cost_plot.h"
+#include "progress.h"
 
 namespace {
 
@@ -113,17 +114,35 @@ void read_progress(Piece& piece) {
     }
 }
 
-void show_progress(double done, double elapsed, bool last) {
-    static double shown = -1;
-    double interval = isatty(2) ? 0.5 : 10;
-    if (!last && elapsed - shown < interval) return;
-    shown = elapsed;
-    done = std::clamp(done, 0.0, 1.0);
-    double eta = done > 0 ? elapsed * (1 - done) / done : 0;
-    int bar = static_cast<int>(done * 30);
-    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  ETA %d:%02d ", bar, "##############################", 30 - bar,
-                 "", done * 100, static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
-    if (!isatty(2)) std::fputc('\n', stderr);
+// The share of the work done: each piece's frames weighed by what that part
+// of the show costs.
+double work_done(const std::vector<Piece>& pieces, const JobsRequest& r, double end_seconds) {
+    double done = 0;
+    for (const Piece& p : pieces) done += show_work(p.first / r.fps, (p.first + p.written) / r.fps);
+    return done / std::max(1e-9, show_work(r.from, end_seconds));
+}
+
+// Pieces that follow each other without a gap: an unfinished piece ends a
+// run, and the next piece with frames starts another.
+std::vector<std::vector<const Piece*>> contiguous_runs(const std::vector<Piece>& pieces) {
+    std::vector<std::vector<const Piece*>> runs(1);
+    for (const Piece& p : pieces) {
+        if (p.first == p.end) continue;  // more pieces than frames
+        if (p.written > 0) runs.back().push_back(&p);
+        if (p.written == 0 || (p.end >= 0 && p.written < p.end - p.first))
+            if (!runs.back().empty()) runs.emplace_back();
+    }
+    if (runs.back().empty()) runs.pop_back();
+    return runs;
+}
+
+// tangle.mp4, then tangle.part2.mp4, tangle.part3.mp4... for later runs.
+std::string run_file(const std::string& out, size_t run) {
+    if (run == 0) return out;
+    const size_t slash = out.find_last_of('/'), dot = out.find_last_of('.');
+    const size_t at =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash) ? dot : out.size();
+    return out.substr(0, at) + ".part" + std::to_string(run + 1) + out.substr(at);
 }
 
 }  // namespace
@@ -186,7 +205,7 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
         long written = 0;
         for (const Piece& p : pieces) written += p.written;
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        show_progress(static_cast<double>(written) / std::max(1L, end - first), elapsed, false);
+        show_capture_progress(work_done(pieces, r, end / r.fps), elapsed, -1, 0, false);
     }
     bool failed = false;
     for (Piece& p : pieces) {
@@ -197,34 +216,47 @@ int capture_in_pieces(const JobsRequest& r, volatile sig_atomic_t& interrupted) 
         p.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         if (p.status != 0 && p.status != 130 && p.status != 143) failed = true;
     }
-    long written = 0;
-    for (const Piece& p : pieces) written += p.written;
     double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    show_progress(static_cast<double>(written) / std::max(1L, end - first), elapsed, true);
+    const std::vector<std::vector<const Piece*>> runs = contiguous_runs(pieces);
+    // The show's end is known once the last piece has run to it.
+    const Piece* last = nullptr;
+    for (const Piece& p : pieces)
+        if (p.first != p.end) last = &p;
+    const bool complete = runs.size() == 1 && runs[0].back() == last &&
+                          (last->end < 0 ? last->status == 0 : last->written == last->end - last->first);
+    show_capture_progress(complete ? 1.0 : work_done(pieces, r, end / r.fps), elapsed, -1, 0, true);
     std::fputc('\n', stderr);
     say_once(pieces);
 
-    // Only the pieces that follow each other without a gap make the capture:
-    // an interrupted piece ends it.
-    std::vector<const Piece*> used;
-    for (const Piece& p : pieces) {
-        if (p.first == p.end) continue;  // more pieces than frames
-        if (p.written == 0) break;
-        used.push_back(&p);
-        if (p.end >= 0 && p.written < p.end - p.first) break;
-    }
     long frames = 0;
-    for (const Piece* p : used) frames += p->written;
-    if (!r.out.empty() && !used.empty()) {
-        std::vector<std::string> videos;
-        for (const Piece* p : used) videos.push_back(p->base + ".video.mkv");
-        double to = r.from + frames / r.fps;
-        // The last piece used played the music from the start to its end.
-        if (video_join(videos, used.back()->base + ".audio.wav", r.from, to, r.out))
-            std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", r.out.c_str(), frames);
-        else
-            failed = true;
+    std::string spans;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        long run_frames = 0;
+        for (const Piece* p : runs[i]) run_frames += p->written;
+        frames += run_frames;
+        const double from = runs[i].front()->first / r.fps, to = from + run_frames / r.fps;
+        const std::string file = r.out.empty() ? "" : run_file(r.out, i);
+        if (!r.out.empty()) {
+            std::vector<std::string> videos;
+            for (const Piece* p : runs[i]) videos.push_back(p->base + ".video.mkv");
+            // The last piece of a run played the music from the start to its end.
+            if (video_join(videos, runs[i].back()->base + ".audio.wav", from, to, file))
+                std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", file.c_str(), run_frames);
+            else
+                failed = true;
+        }
+        // Which file holds which stretch, where there are several.
+        const bool named = runs.size() > 1 && !file.empty();
+        const char* joint = i == 0 ? "" : i + 1 == runs.size() ? " and " : ", ";
+        spans += joint + span_text(from) + " to " + span_text(to) +
+                 (named ? " in " + file.substr(file.find_last_of('/') + 1) : "");
     }
+    if (runs.size() > 1) spans += ",";
+    if (!complete && !spans.empty())
+        std::fprintf(stderr, "tangle: partial: %s of %s%s; run again to capture it all\n", spans.c_str(),
+                     r.to >= 0 ? "" : "about ", span_text(r.to >= 0 ? r.to : r.estimated_end).c_str());
+    std::vector<const Piece*> used;
+    for (const std::vector<const Piece*>& run : runs) used.insert(used.end(), run.begin(), run.end());
     if (!r.contact_sheet.empty()) {
         for (const Piece* p : used) contact_sheet_load(p->base + ".sheet");
         if (contact_sheet_write(r.contact_sheet, r.font_path))

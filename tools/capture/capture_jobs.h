@@ -2,7 +2,9 @@
 // same tool on a part of the range: it fast-forwards to its start, draws and
 // encodes its frames and writes its audio, thumbnails and timings beside them;
 // the parent shows one progress bar, then joins the pieces without encoding
-// them again and adds the soundtrack.
+// them again and adds the soundtrack. Interrupted, it keeps every frame the
+// pieces finished: each stretch without a gap is a file of its own (the
+// first under the name asked for, then NAME.part2.mp4 and on).
 #pragma once
 
 #include <csignal>

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <exception>
 
+#include <fcntl.h>
 #include <signal.h>
 
 #include <string>
@@ -40,6 +41,7 @@
 #include "driver.h"
 #include "framing.h"
 #include "png_file.h"
+#include "progress.h"
 
 namespace {
 
@@ -52,16 +54,50 @@ bool failed = false;  // an output could not be written: the capture ends with s
 long frames_written = 0;
 std::chrono::steady_clock::time_point wall_start;
 long frames_run = 0;
+double show_end = 245;  // where the capture would have ended: --to, or the credits' end
+
+const char* const usage_text =
+    "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
+    "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
+    "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
+    "                      [--report-plot FILE.png] [--jobs N] [--draw-all]\n"
+    "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n";
+
+const char* const help_text =
+    "Renders the show frame by frame (frame k shows the music at k / fps seconds)\n"
+    "to H.264 video with its soundtrack, PNG frames, a contact sheet or a frame-time\n"
+    "report. Needs no display: without one it starts its own Xvfb.\n"
+    "\n"
+    "  --data DIR              the show's data folder (default: the working directory)\n"
+    "  --fps N                 frames per second, above 0, at most 1000 (default: 60)\n"
+    "  --from S                first second kept; earlier frames are only stepped (default: 0)\n"
+    "  --to S                  stop at S seconds (default: the finale plus 60 s of credits, about 4:05)\n"
+    "  --seed N                the show's generator seed (default: 1)\n"
+    "  --storyboard FILE       the storyboard (default: keys.dat in the data folder)\n"
+    "  --press S:KEY           a live key press at S seconds; repeatable (default: none)\n"
+    "  --out FILE.mp4          the video with its soundtrack (default: none)\n"
+    "  --frames DIR            PNG frames, frame_NNNNNN.png (default: none)\n"
+    "  --every K               with --frames, keep every K-th frame (default: 1)\n"
+    "  --contact-sheet FILE    48 thumbnails of the range on one PNG (default: none)\n"
+    "  --report                frame times and framing by section on stderr (default: off)\n"
+    "  --report-plot FILE.png  where --report plots its times (default: tangle-report.png)\n"
+    "  --jobs N                processes to split the range over, 1 to 64 (default: one per core)\n"
+    "  --draw-all              draw every frame, also those only stepped (default: off)\n"
+    "  --help, -h              this text\n"
+    "--piece, --piece-video, --piece-sheet, --range and --progress-fd are given by\n"
+    "--jobs to its own pieces, not by hand.\n"
+    "\n"
+    "Ctrl-C or SIGTERM finishes the files so far and says what they hold (status 130\n"
+    "or 143). Status 1: an output can't be written; 2: a bad option or input.\n";
 
 [[noreturn]] void usage(const char* problem) {
-    if (problem) std::fprintf(stderr, "tangle-capture: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
-                 "                      [--storyboard FILE] [--press S:KEY]... [--out FILE.mp4]\n"
-                 "                      [--frames DIR] [--every K] [--contact-sheet FILE.png] [--report]\n"
-                 "                      [--report-plot FILE.png] [--jobs N] [--draw-all]\n"
-                 "KEY is one character, \"Escape\", or a key code 27..122 written as #NN.\n");
-    std::exit(2);
+    if (problem) {
+        std::fprintf(stderr, "tangle-capture: %s\n%s", problem, usage_text);
+        std::exit(2);
+    }
+    std::fputs(usage_text, stdout);
+    std::fputs(help_text, stdout);
+    std::exit(0);
 }
 
 void parse_arguments(int argc, char** argv) {
@@ -133,6 +169,10 @@ void ensure_display() {
     if (xvfb_pid == 0) {
         close(fds[0]);
         setsid();
+        // The server's own chatter (a display number in use, say) is not the
+        // user's concern; a server that fails is reported below.
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, 2), close(quiet);
         std::string fd = std::to_string(fds[1]);
         // -noreset: a server resets when its last client leaves, and a piece
         // connecting during that reset could not open the display.
@@ -217,10 +257,16 @@ void finish_whole() {
     driver_finish();
     if (!options.out.empty()) {
         double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
-        if (video_close(wav_path, options.from, to))
+        if (video_close(wav_path, options.from, to)) {
             std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
-        else
+            if (interrupted)
+                std::fprintf(stderr, "tangle: partial: %s to %s of %s%s; run again to capture it all\n",
+                             span_text(options.from).c_str(),
+                             span_text(options.from + frames_written / options.driver.fps).c_str(),
+                             options.to >= 0 ? "" : "about ", span_text(show_end).c_str());
+        } else {
             failed = true;
+        }
     }
     if (!wav_path.empty()) unlink(wav_path.c_str());
     if (!options.contact_sheet.empty()) {
@@ -238,8 +284,7 @@ void finish_whole() {
 void finish_capture() {
     if (finished) return;
     finished = true;
-    if (interrupted && !is_piece())
-        std::fprintf(stderr, "\ntangle: interrupted; finishing the files so far\n");
+    if (interrupted && !is_piece()) std::fprintf(stderr, "tangle: interrupted; finishing the files so far\n");
     if (is_piece()) {
         finish_piece();
     } else {
@@ -257,20 +302,30 @@ void finish_at_exit() {
     if (first && failed) std::_Exit(1);
 }
 
-void show_progress(double seconds, double total) {
-    static double last = -1;
-    double now = wall_seconds();
-    // A bar redrawn in place on a terminal; a line every ten seconds in a log.
-    double interval = isatty(2) ? 0.5 : 10;
-    if (now - last < interval && seconds < total) return;
-    last = now;
-    double done = std::min(1.0, (seconds - 0) / total);
-    double eta = done > 0 ? now * (1 - done) / done : 0;
-    int bar = static_cast<int>(done * 30);
-    std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  %6.1f s of %.1f s  ETA %d:%02d ", bar,
-                 "##############################", 30 - bar, "", done * 100, seconds, total,
-                 static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
-    if (!isatty(2)) std::fputc('\n', stderr);
+void show_progress(double seconds, double total, bool last) {
+    const double from = std::min(options.from, total);
+    const double done = seconds <= from ? 0 : show_work(from, seconds) / show_work(from, total);
+    show_capture_progress(done, wall_seconds(), seconds, total, last);
+}
+
+// Before anything is drawn: what the capture makes and where. How long it
+// takes depends on the machine and its load; the progress line's time left,
+// weighed by what each part of the show costs, holds steady once the first
+// seconds are done.
+void announce() {
+    std::string what;
+    auto add = [&](const std::string& s) { what += (what.empty() ? "" : ", ") + s; };
+    if (!options.out.empty()) add(options.out + " (H.264 and AAC)");
+    if (!options.frames_dir.empty()) add("PNG frames in " + options.frames_dir);
+    if (!options.contact_sheet.empty()) add("a contact sheet " + options.contact_sheet);
+    if (what.empty()) return;
+    const std::string span =
+        span_text(options.from) + " to " +
+        (options.to >= 0 ? span_text(options.to) : "the end of the credits (about 4:05)");
+    std::fprintf(stderr,
+                 "tangle: capturing %s of the show at %g fps, 1280x720, to %s; the time left shows after the "
+                 "first seconds\n",
+                 span.c_str(), options.driver.fps, what.c_str());
 }
 
 void on_stop_signal(int signal_number) { interrupted = signal_number; }
@@ -314,6 +369,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
     if (!is_piece()) check_before_rendering();
+    if (!is_piece()) announce();
     std::set_terminate(on_uncaught_error);
     ensure_display();
     if (options.jobs > 1 && !is_piece()) return capture_with_jobs();
@@ -377,7 +433,7 @@ int main(int argc, char** argv) {
         double frame_time = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (kept) driver_present();
         frames_run = k + 1;
-        if (!is_piece()) show_progress(seconds, estimated_end);
+        if (!is_piece()) show_progress(seconds, estimated_end, false);
         if (!wanted) continue;
         if (options.report) {
             // Read after the timing, so the times stay the frame's own.
@@ -405,7 +461,11 @@ int main(int argc, char** argv) {
         frames_written++;
         if (progress) std::fprintf(progress, "%ld\n", k), std::fflush(progress);
     }
-    if (!is_piece()) std::fputc('\n', stderr);
+    if (!is_piece()) {
+        show_progress(frames_run / fps, estimated_end, true);
+        std::fputc('\n', stderr);
+    }
+    show_end = estimated_end;
     finish_capture();
     if (failed) return 1;
     return interrupted ? 128 + static_cast<int>(interrupted) : 0;

@@ -126,6 +126,9 @@ void driver_start(const DriverOptions& options) {
     set_key_recording(false);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!options.wav_path.empty()) wav_open = music_offline_open_wav(options.wav_path.c_str());
+    // The picture is read from the show's own 1280 x 720 target, so a plain
+    // window of that size serves on any screen, without a mode switch.
+    start_up_in_window(1280, 720);
     static char name[] = "tangle-capture";
     static char* argv[] = {name, nullptr};
     start_up_with(1, argv, options.seed, options.storyboard.empty() ? nullptr : options.storyboard.c_str());

@@ -50,8 +50,19 @@ mode_t current_umask() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(
+            "usage: tangle-cues SHEET OUT\n"
+            "Compiles a cue sheet (tempo, bars and beats, keys) into a storyboard, lines\n"
+            "\"seconds key\" sorted by time, written whole to OUT or not at all.\n"
+            "No options but --help; OUT is never the sheet itself.\n"
+            "Exit status 0: written; 1: the sheet has an error (file:line on stderr) or\n"
+            "OUT can't be written; 2: the command line is wrong.\n",
+            stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: tangle-cues SHEET OUT\n");
+        std::fprintf(stderr, "usage: tangle-cues SHEET OUT (--help for more)\n");
         return 2;
     }
     const std::string sheet = argv[1], out_path = argv[2];

@@ -17,9 +17,31 @@ bool seconds_from(const std::string& text, double& value) {
 
 }  // namespace
 
+const char* const rehearse_help =
+    "usage: tangle-rehearse [--data DIR] [--from S] [--loop A:B] [--storyboard FILE]\n"
+    "                       [--cues FILE.cues] [--window WxH]\n"
+    "Plays the live show, music and key commands, from any moment, and reloads the\n"
+    "storyboard whenever its file changes.\n"
+    "\n"
+    "  --data DIR          the show's data folder (default: the working directory)\n"
+    "  --from S            start at S seconds, every storyboard record before S fired\n"
+    "                      (default: the loop's start, else 0)\n"
+    "  --loop A:B          jump back to A seconds whenever the music reaches B (default: no loop)\n"
+    "  --storyboard FILE   the storyboard to play and watch (default: keys.dat in the data folder)\n"
+    "  --cues FILE.cues    a cue sheet instead, compiled on every change (default: none)\n"
+    "  --window WxH        a window of W x H pixels (default: the full screen)\n"
+    "  --help, -h          this text\n"
+    "\n"
+    "Keys: Space pause, Left/Right a bar back/forward, Home to the start, F1 overlay,\n"
+    "F5 reload, Escape or q end; every other key does what it does in the show.\n";
+
 bool parse_rehearse_options(int argc, char** argv, RehearseOptions& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+            return true;
+        }
         if (name != "--data" && name != "--from" && name != "--loop" && name != "--storyboard" &&
             name != "--cues" && name != "--window") {
             error = "unknown option " + name;

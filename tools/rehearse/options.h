@@ -13,7 +13,11 @@ struct RehearseOptions {
     std::string storyboard;                   // "" = the data folder's keys.dat
     std::string cues;                         // a cue sheet instead of a storyboard
     int window_width = 0, window_height = 0;  // 0: full screen
+    bool help = false;                        // --help: say what the tool takes, and stop
 };
+
+// What --help prints: every option with its default.
+extern const char* const rehearse_help;
 
 // False, with `error` saying why, for anything it can't take.
 bool parse_rehearse_options(int argc, char** argv, RehearseOptions& options, std::string& error);

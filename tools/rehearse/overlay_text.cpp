@@ -7,12 +7,13 @@
 
 namespace {
 
+// Keys quoted, so a "." or "," reads as a key and not as punctuation.
 std::string record_text(const StoryRecord& r) {
     char key[16];
     if (r.key == 27)
-        std::snprintf(key, sizeof key, "Esc");
+        std::snprintf(key, sizeof key, "<Esc>");
     else
-        std::snprintf(key, sizeof key, "%c", r.key);
+        std::snprintf(key, sizeof key, "'%c'", r.key);
     char s[64];
     std::snprintf(s, sizeof s, "%.2f %s", static_cast<double>(r.seconds), key);
     return s;
@@ -59,6 +60,34 @@ std::vector<std::string> overlay_lines(const OverlayFacts& f) {
     lines.push_back("last " + last + "   next " + (coming.empty() ? "-" : coming));
     lines.push_back(f.loop ? format("loop %.2f - %.2f s", f.loop_start, f.loop_end)
                            : format("from %.2f s", f.home));
-    if (!f.error.empty()) lines.push_back("storyboard not loaded: " + f.error);
+    std::vector<std::string> trouble;
+    if (!f.error.empty()) trouble.push_back("storyboard not loaded: " + f.error);
+    // A storyboard with thousands of bad records would fill the screen:
+    // the first few, and where the rest are.
+    constexpr size_t findings_shown = 4;
+    const size_t findings = f.findings ? f.findings->size() : 0;
+    for (size_t i = 0; i < findings && i < findings_shown; ++i) trouble.push_back((*f.findings)[i]);
+    if (findings > findings_shown)
+        trouble.push_back("... " + std::to_string(findings - findings_shown) + " more on standard error");
+    for (const std::string& t : trouble)
+        for (std::string& l : wrap_text(t, f.columns)) lines.push_back(std::move(l));
+    return lines;
+}
+
+std::vector<std::string> wrap_text(const std::string& text, int columns) {
+    if (columns < 8 || static_cast<int>(text.size()) <= columns) return {text};
+    std::vector<std::string> lines;
+    std::string rest = text;
+    const std::string indent = "  ";
+    while (static_cast<int>(rest.size()) > columns) {
+        size_t cut = rest.rfind(' ', static_cast<size_t>(columns));
+        // No space late enough: cut the word itself.
+        if (cut == std::string::npos || cut <= indent.size() + 1) cut = static_cast<size_t>(columns);
+        lines.push_back(rest.substr(0, cut));
+        size_t next = cut;
+        while (next < rest.size() && rest[next] == ' ') ++next;
+        rest = indent + rest.substr(next);
+    }
+    lines.push_back(rest);
     return lines;
 }

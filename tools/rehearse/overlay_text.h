@@ -1,4 +1,5 @@
 // overlay_text.h: what the rehearsal's overlay says, as lines of text (no GL).
+// Depends on storyboard_source.h (the records it lists).
 #pragma once
 
 #include <string>
@@ -26,6 +27,17 @@ struct OverlayFacts {
     double loop_start, loop_end, home;
     bool paused;
     std::string error;  // the last storyboard that failed to load, "" if none
+    const std::vector<std::string>* findings = nullptr;  // the checker's, for the storyboard loaded
+    int columns = 0;                                     // characters a line may take; 0: no limit
 };
 
+// The first lines are always these many: time, frame, records, loop. Any
+// after them are trouble (a storyboard not loaded, the checker's findings),
+// wrapped to `columns`.
+constexpr size_t overlay_status_lines = 4;
+
 std::vector<std::string> overlay_lines(const OverlayFacts& facts);
+
+// `text` cut into lines of at most `columns` characters, at spaces where it
+// can, continuation lines indented by two.
+std::vector<std::string> wrap_text(const std::string& text, int columns);

@@ -90,9 +90,11 @@ void draw_overlay(int width, int height) {
     facts.home = home_seconds();
     facts.paused = paused;
     facts.error = load_error;
+    facts.findings = &storyboard_source_findings();
+    constexpr int line_height = 18, margin = 8, char_width = 9;
+    facts.columns = (width - 2 * margin) / char_width;
     const std::vector<std::string> lines = overlay_lines(facts);
 
-    constexpr int line_height = 18, margin = 8, char_width = 9;
     size_t longest = 0;
     for (const std::string& l : lines) longest = std::max(longest, l.size());
     const int box_w = static_cast<int>(longest) * char_width + 2 * margin;
@@ -111,7 +113,7 @@ void draw_overlay(int width, int height) {
     glRecti(0, height - box_h, box_w, height);
     int y = height - margin - 13;
     for (size_t i = 0; i < lines.size(); ++i, y -= line_height) {
-        const bool is_error = !load_error.empty() && i + 1 == lines.size();
+        const bool is_error = i >= overlay_status_lines;
         if (is_error)
             glColor4f(1.0f, 0.45f, 0.4f, 1);
         else
@@ -169,6 +171,7 @@ void reload() {
         return;
     }
     load_error.clear();
+    storyboard_source_say_findings();
     if (storyboard_source_due(record_clock) == fired) {
         replay_storyboard(record_clock, [](int) {});  // marks them fired, runs nothing
         std::fprintf(stderr, "tangle: %s: reloaded; nothing before %.2f s changed, playing on\n",

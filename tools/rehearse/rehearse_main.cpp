@@ -27,7 +27,8 @@ constexpr unsigned rehearsal_seed = 1;
 
 const char* const usage =
     "usage: tangle-rehearse [--data DIR] [--from S] [--loop A:B] [--storyboard FILE] [--cues FILE.cues] "
-    "[--window WxH]\n";
+    "[--window WxH]\n"
+    "       tangle-rehearse --help   for what each option does\n";
 
 std::string absolute(const std::string& path) {
     return path.empty() ? path : std::filesystem::absolute(path).string();
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tangle-rehearse: %s\n%s", error.c_str(), usage);
         return 2;
     }
+    if (options.help) {
+        std::fputs(rehearse_help, stdout);
+        return 0;
+    }
     // The files named are where the user is; the show runs in its data folder.
     options.storyboard = absolute(options.storyboard);
     options.cues = absolute(options.cues);
@@ -56,6 +61,7 @@ int main(int argc, char** argv) {
                                                              : options.storyboard;
     storyboard_source_init(watched, sheet);
     if (!storyboard_source_load(error)) std::fprintf(stderr, "tangle: %s\n", error.c_str());
+    storyboard_source_say_findings();
 
     if (options.window_width > 0) start_up_in_window(options.window_width, options.window_height);
     try {

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "check.h"
 #include "cues.h"
 #include "sync/storyboard.h"
 
@@ -38,6 +39,14 @@ Stamp seen;
 std::vector<float> loaded_times;
 std::vector<char> loaded_keys;
 std::vector<StoryRecord> records;
+std::vector<std::string> findings;
+
+// The main music's length, measured once (a full scan of the file): the
+// checker's limit for record times. The rehearsal runs in the data folder.
+double main_music_seconds() {
+    static const double seconds = music_file_seconds("Vextor - Accelerate (kalder demo).mp3");
+    return seconds;
+}
 
 Stamp stamp_of(const std::string& path) {
     Stamp s;
@@ -122,6 +131,11 @@ bool storyboard_source_load(std::string& error) {
     // The first load has nothing to keep: it takes what the show's loader
     // makes of the file, or nothing at all.
     if (!ok && (watched_is_sheet || !std::filesystem::exists(staged))) std::ofstream(staged, std::ios::trunc);
+    // What the checker says of what is about to play: records the show would
+    // never fire or would misread are otherwise silent. (It loads the tables
+    // itself; the load below puts them right.)
+    findings = storyboard_findings(staged.c_str(), watched_is_sheet ? watched + " (compiled)" : watched,
+                                   main_music_seconds());
     std::rename(staged.c_str(), copy_path.c_str());
     load_storyboard(copy_path.c_str());
     take_snapshot();
@@ -166,6 +180,12 @@ std::vector<StoryRecord> storyboard_source_due(float seconds) {
 }
 
 const std::vector<StoryRecord>& storyboard_source_records() { return records; }
+
+const std::vector<std::string>& storyboard_source_findings() { return findings; }
+
+void storyboard_source_say_findings() {
+    for (const std::string& f : findings) std::fprintf(stderr, "tangle: %s\n", f.c_str());
+}
 
 double storyboard_source_bar_seconds() { return bar_seconds; }
 

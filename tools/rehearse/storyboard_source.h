@@ -5,7 +5,8 @@
 // sheet compiled by the project's cue compiler), so a file that changes
 // while it is read can't give the show something other than what was
 // checked. A file that fails to read or compile changes nothing. Depends on
-// sync/storyboard.h and tools/cuesheet (cues.h); no GL.
+// sync/storyboard.h, tools/cuesheet (cues.h) and tools/storyboard (check.h,
+// which judges every storyboard loaded); no GL.
 #pragma once
 
 #include <string>
@@ -44,6 +45,12 @@ std::vector<StoryRecord> storyboard_source_due(float seconds);
 
 // The records that run a command, by time (file order within a time).
 const std::vector<StoryRecord>& storyboard_source_records();
+
+// The storyboard checker's findings for the storyboard as loaded, each
+// "FILE:LINE: what" (records never fired, misread, after a quit).
+const std::vector<std::string>& storyboard_source_findings();
+// Each finding as a "tangle: " line on standard error.
+void storyboard_source_say_findings();
 
 // A bar of the cue sheet's tempo (four beats); 2 s without a cue sheet.
 double storyboard_source_bar_seconds();

@@ -18,5 +18,14 @@ if [ -n "$system_cxx" ] && [ -f "$system_cxx" ] &&
   export LD_PRELOAD
 fi
 
+case "${1:-}" in
+  -h | --help)
+    echo "usage: ./tangle [options]"
+    echo "Runs the show from $here/data (where it appends your key presses to"
+    echo "filepressedkeys.dat); the options go to the show, whose own help follows."
+    echo
+    ;;
+esac
+
 cd "$here/data" || exit 1
 exec "$here/bin/tangle" "$@"

@@ -28,6 +28,7 @@ while [ $# -gt 0 ]; do
     --out) mkdir -p "$2" && out=$(cd "$2" && pwd); shift 2 ;;
     --video) video=1; shift ;;
     --video-to) video_to=$2; video=1; shift 2 ;;
+    -h | --help) sed -n '/^# Usage:/,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     *) die "make-release: unknown option $1 (see the header of $0)" ;;
   esac
 done
@@ -97,6 +98,10 @@ for pkg in "${!packages[@]}"; do
   cp -L "/usr/share/doc/$pkg/copyright" "$top/licenses/$pkg.copyright"
 done
 cp "$src/data/digital-7.LICENSE.txt" "$top/licenses/"
+# The title picture's lettering comes from this font (tools/assets/README.md).
+dseg=/usr/share/doc/fonts-dseg/copyright
+[ -f "$dseg" ] || die "$dseg: missing (./tangle.sh installs fonts-dseg)"
+cp -L "$dseg" "$top/licenses/fonts-dseg.copyright"
 
 # Only the files the show reads.
 cp "$src/data/keys.dat" "$src/data/digital-7.ttf" "$src/data/"*.mp3 "$top/data/"
@@ -108,8 +113,10 @@ glibc=$(for f in "$top/bin/tangle" "$top/lib/"*; do readelf -V "$f"; done |
 library_list=$(for pkg in $(printf '%s\n' "${!packages[@]}" | sort); do
   printf '  %-22s %s\n' "$pkg" "$(printf '%s\n' ${packages[$pkg]} | sort | paste -sd' ')"
 done)
-export version glibc library_list
-awk '{ gsub(/@VERSION@/, ENVIRON["version"]); gsub(/@GLIBC@/, ENVIRON["glibc"]) }
+# Who to write to: one line, kept with the release files.
+contact=$(head -n 1 "$here/contact.txt")
+export version glibc library_list contact
+awk '{ gsub(/@VERSION@/, ENVIRON["version"]); gsub(/@GLIBC@/, ENVIRON["glibc"]); gsub(/@CONTACT@/, ENVIRON["contact"]) }
      /^@LIBRARIES@$/ { print ENVIRON["library_list"]; next } { print }' \
   "$here/README.txt.in" > "$top/README.txt"
 cp "$here/launcher.sh" "$top/tangle"

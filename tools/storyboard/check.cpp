@@ -249,19 +249,34 @@ double music_file_seconds(const char* path) {
     return seconds;
 }
 
-int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
+namespace {
+
+// What a check found, as the lines it prints.
+struct CheckResult {
+    int status = 0;
+    std::string error;                  // can't read: the one line for `err`
+    std::vector<std::string> findings;  // "NAME:LINE: what"
+    std::string music_note;             // "" when the times were checked against the music
+    std::string summary;
+};
+
+// `music_seconds` below zero: measured from the music beside the file.
+CheckResult check_file(const char* path, const std::string& name, double music_seconds) {
+    CheckResult result;
     Text text;
     std::vector<Read> reads;
     // The file is read twice (as text, then by the show's loader), which
     // only a regular file allows; a FIFO would also hold the checker up.
     struct stat st;
     if (stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        std::fprintf(err, "tangle-storyboard: can't read %s: not a regular file\n", path);
-        return 2;
+        result.error = "can't read " + name + ": not a regular file";
+        result.status = 2;
+        return result;
     }
     if (!read_whole(path, text.bytes) || !scan_reads(path, reads)) {
-        std::fprintf(err, "tangle-storyboard: can't read %s: %s\n", path, std::strerror(errno));
-        return 2;
+        result.error = "can't read " + name + ": " + std::strerror(errno);
+        result.status = 2;
+        return result;
     }
     const StoryboardLoad load = load_storyboard(path);
     const int scan_stop = !reads.empty() && reads.back().got == 0 && reads.back().end == reads.back().start
@@ -269,20 +284,21 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
                               : -1;
     if (!load.opened || load.read_error || load.stopped_at != scan_stop ||
         (scan_stop < 0 && load.slots_read != static_cast<int>(reads.size()))) {
-        std::fprintf(err, "tangle-storyboard: can't read %s: %s\n", path,
-                     load.opened && !load.read_error ? "it changed while being read" : std::strerror(errno));
-        return 2;
+        result.error =
+            "can't read " + name + ": " +
+            (load.opened && !load.read_error ? "it changed while being read" : std::strerror(errno));
+        result.status = 2;
+        return result;
     }
     index_lines(text);
 
     const std::filesystem::path music = std::filesystem::path(path).parent_path() / main_music_name;
-    double music_seconds = -1;
     std::string music_note;
     std::error_code ignored;
-    if (!std::filesystem::exists(music, ignored))
+    if (music_seconds < 0 && !std::filesystem::exists(music, ignored))
         music_note = std::string("no \"") + main_music_name +
                      "\" beside the file: times not checked against the end of the music";
-    else if ((music_seconds = music_file_seconds(music.c_str())) < 0)
+    else if (music_seconds < 0 && (music_seconds = music_file_seconds(music.c_str())) < 0)
         music_note = std::string("can't measure \"") + main_music_name +
                      "\": times not checked against the end of the music";
 
@@ -422,8 +438,9 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
 
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
-    for (const Finding& f : findings) std::fprintf(out, "%s:%d: %s\n", path, f.line, f.text.c_str());
-    if (!music_note.empty()) std::fprintf(out, "%s: %s\n", path, music_note.c_str());
+    for (const Finding& f : findings)
+        result.findings.push_back(name + ":" + std::to_string(f.line) + ": " + f.text);
+    result.music_note = music_note;
 
     std::string summary = plural(total, "record") + ", " + std::to_string(total - bad) +
                           " fire as written, " + std::to_string(bad) + " lost or misread";
@@ -436,6 +453,28 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
             "; commands: " + keys + "; from " + seconds_text(first_time) + " to " + seconds_text(last_time);
     else
         summary += "; no command fires";
-    std::fprintf(out, "%s: %s\n", path, summary.c_str());
-    return bad ? 1 : 0;
+    result.summary = summary;
+    result.status = bad ? 1 : 0;
+    return result;
+}
+
+}  // namespace
+
+int check_storyboard(const char* path, std::FILE* out, std::FILE* err) {
+    const CheckResult r = check_file(path, path, -1);
+    if (r.status == 2) {
+        std::fprintf(err, "tangle-storyboard: %s\n", r.error.c_str());
+        return 2;
+    }
+    for (const std::string& line : r.findings) std::fprintf(out, "%s\n", line.c_str());
+    if (!r.music_note.empty()) std::fprintf(out, "%s: %s\n", path, r.music_note.c_str());
+    std::fprintf(out, "%s: %s\n", path, r.summary.c_str());
+    return r.status;
+}
+
+std::vector<std::string> storyboard_findings(const char* path, const std::string& shown_name,
+                                             double music_seconds) {
+    const CheckResult r = check_file(path, shown_name, music_seconds);
+    if (r.status == 2) return {r.error};
+    return r.findings;
 }
