@@ -57,6 +57,8 @@ void rewind_storyboard();
 
 // Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
 // closed per press. White-space keys are not recorded (they can't be read
-// back, and would shift the next record). A file that can't be written loses
-// the line; the first such failure is reported on stderr, later ones silently.
+// back, and would shift the next record). A line goes in whole or not at
+// all, after a newline if the file's last line lacks one. A file that can't
+// be written (missing folder, full disk, not a regular file) loses the line;
+// stderr says so when the failures start and again when they end.
 void record_key(unsigned char key, float seconds, const char* path = "filepressedkeys.dat");
