@@ -7,9 +7,12 @@
 #include "app/startup.h"
 #include "app/stop.h"
 #include "audio/music.h"
+#include "core/input_file.h"
 #include "text/font.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     // Ours before SDL's initialisation, which then leaves SIGINT and SIGTERM
     // alone; again after it, in case anything took them anyway.
     install_stop_signals();

@@ -36,6 +36,7 @@
 #include "capture_output.h"
 #include "contact_sheet.h"
 #include "core/demo_state.h"
+#include "core/input_file.h"
 #include "cost_plot.h"
 #include "driver.h"
 #include "framing.h"
@@ -308,6 +309,8 @@ FrameUse frame_use(long k, long sheet_every) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     wall_start = std::chrono::steady_clock::now();
     parse_arguments(argc, argv);
     std::signal(SIGINT, on_stop_signal);

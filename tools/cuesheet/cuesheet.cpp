@@ -26,6 +26,7 @@
 
 #include <vector>
 
+#include "core/input_file.h"
 #include "cue_compile.h"
 #include "sync/storyboard.h"
 
@@ -50,6 +51,8 @@ mode_t current_umask() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     if (argc != 3) {
         std::fprintf(stderr, "usage: tangle-cues SHEET OUT\n");
         return 2;

@@ -6,8 +6,11 @@
 #include <cstring>
 
 #include "check.h"
+#include "core/input_file.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     if (argc != 3 || std::strcmp(argv[1], "check") != 0) {
         std::fprintf(stderr, "usage: tangle-storyboard check FILE\n");
         return 2;
