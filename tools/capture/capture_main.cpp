@@ -216,7 +216,14 @@ void finish_piece() {
 void finish_whole() {
     double end_seconds = frames_run / options.driver.fps;
     driver_finish();
-    if (!options.out.empty()) {
+    if (frames_written == 0 && !interrupted) {
+        std::fprintf(stderr,
+                     "tangle: no frame was made: the show's capture ends at %.2f s, before --from %.2f s; "
+                     "nothing written\n",
+                     end_seconds, options.from);
+        failed = true;
+        if (!options.out.empty()) video_abandon();
+    } else if (!options.out.empty()) {
         double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
         if (video_close(wav_path, options.from, to))
             std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
@@ -345,7 +352,8 @@ int main(int argc, char** argv) {
     for (long k = 0; !interrupted; k++) {
         double seconds = k / fps;
         if (options.to >= 0 && seconds >= options.to) break;
-        if (finale_at >= 0 && seconds >= finale_at + 60) break;
+        // Without --to, the credits' first minute ends it; --to is honoured to the end.
+        if (options.to < 0 && finale_at >= 0 && seconds >= finale_at + 60) break;
         if (seconds > 1800) break;  // a show whose music never reaches its finale
 
         // Only the frames something keeps are drawn; of the rest, those the GL

@@ -2,16 +2,22 @@
 #include "capture_output.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include <fcntl.h>
+
 #include <map>
 #include <string>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 FILE* video_pipe = nullptr;
+pid_t video_encoder = -1;
 std::string video_path, silent_path;
 
 std::string quoted(const std::string& s) {
@@ -35,12 +41,55 @@ bool video_open(const std::string& out_path, double fps) {
     silent_path = out_path + ".video.mkv";
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
-    // Its own session, so a Ctrl-C meant for the capture leaves the encoder to finish.
-    std::string cmd = "setsid -w ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 1280x720 -r " +
-                      std::string(rate) + " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " +
-                      quoted(silent_path);
-    video_pipe = popen(cmd.c_str(), "w");
-    if (!video_pipe) std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+    const char* args[] = {"ffmpeg",
+                          "-loglevel",
+                          "error",
+                          "-y",
+                          "-f",
+                          "rawvideo",
+                          "-pix_fmt",
+                          "rgb24",
+                          "-s",
+                          "1280x720",
+                          "-r",
+                          rate,
+                          "-i",
+                          "-",
+                          "-c:v",
+                          "libx264",
+                          "-preset",
+                          "veryfast",
+                          "-crf",
+                          "18",
+                          "-pix_fmt",
+                          "yuv420p",
+                          silent_path.c_str(),
+                          nullptr};
+    int ends[2];
+    if (pipe(ends) != 0) {
+        std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+        return false;
+    }
+    video_encoder = fork();
+    if (video_encoder == 0) {
+        // Its own session, started here rather than through a shell: a Ctrl-C
+        // in the terminal reaches the whole foreground group, and the encoder
+        // must outlive it to finish the frames the capture hands it.
+        setsid();
+        dup2(ends[0], 0);
+        close(ends[0]);
+        close(ends[1]);
+        execvp("ffmpeg", const_cast<char* const*>(args));
+        _exit(127);
+    }
+    close(ends[0]);
+    if (video_encoder < 0) {
+        close(ends[1]);
+        std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+        return false;
+    }
+    fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+    video_pipe = fdopen(ends[1], "w");
     return video_pipe != nullptr;
 }
 
@@ -51,10 +100,20 @@ bool video_write(const std::vector<unsigned char>& rgb) {
 
 bool video_end_piece() {
     if (!video_pipe) return false;
-    bool ok = pclose(video_pipe) == 0;
+    std::fclose(video_pipe);
     video_pipe = nullptr;
+    int status = 0;
+    while (waitpid(video_encoder, &status, 0) < 0 && errno == EINTR) {
+    }
+    video_encoder = -1;
+    const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!ok) std::fprintf(stderr, "tangle: ffmpeg: the video encoder failed\n");
     return ok;
+}
+
+void video_abandon() {
+    if (video_pipe) video_end_piece();
+    unlink(silent_path.c_str());
 }
 
 std::string video_piece_path() { return silent_path; }

@@ -14,6 +14,8 @@ bool video_close(const std::string& wav_path, double from, double to);
 // Ends the encoder and keeps the silent file (video_piece_path()) as it is.
 bool video_end_piece();
 std::string video_piece_path();
+// Ends the encoder and removes what it wrote (a capture that made no frame).
+void video_abandon();
 // Joins silent pieces in order without encoding them again, and muxes the
 // audio from `from` to `to` seconds of the WAV with them into out_path.
 bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,
