@@ -70,6 +70,9 @@ TEST(StoryboardLoad, WhatTheShowCantUseIsSaidOnceAndNothingBlocks) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string missing = scratch_path("no-such-keys.dat");
     const std::string binary = write_scratch("binary-keys.dat", std::string("1 A\n2 B\n\x7f\x00\xff", 9));
+    const std::string marked = write_scratch("bom-keys.dat",
+                                             "\xEF\xBB\xBF"
+                                             "1 A\n");
     const struct {
         std::string path, says, fires;
     } cases[] = {
@@ -81,6 +84,10 @@ TEST(StoryboardLoad, WhatTheShowCantUseIsSaidOnceAndNothingBlocks) {
          binary + ": line 3 is no \"seconds key\" record; the show reads no further and fires only "
                   "the 2 records before it",
          "AB"},
+        {marked,
+         marked + ": line 1 is no \"seconds key\" record (the file starts with a UTF-8 byte order mark; save "
+                  "it without one)",
+         ""},
     };
     for (const auto& c : cases) {
         std::string err = report_for(c.path);

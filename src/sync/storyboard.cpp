@@ -94,8 +94,12 @@ void report_storyboard_load(const char* path, const StoryboardLoad& load) {
         std::fprintf(stderr, "tangle: %s: read error; the show %s\n", path, fires.c_str());
     else
         std::fprintf(stderr,
-                     "tangle: %s: line %d is no \"seconds key\" record; the show reads no further and %s\n",
-                     path, load.stopped_line, fires.c_str());
+                     "tangle: %s: line %d is no \"seconds key\" record%s; the show reads no further and %s\n",
+                     path, load.stopped_line,
+                     load.stopped_line == 1 && load.byte_order_mark
+                         ? " (the file starts with a UTF-8 byte order mark; save it without one)"
+                         : "",
+                     fires.c_str());
 }
 
 StoryboardLoad load_storyboard(const char* path) {
@@ -109,6 +113,10 @@ StoryboardLoad load_storyboard(const char* path) {
     if (std::FILE* file = open_regular(path, result)) {
         result.opened = true;
         at_end = false;
+        unsigned char head[3] = {};
+        result.byte_order_mark =
+            std::fread(head, 1, 3, file) == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+        std::rewind(file);
         while (count < storyboard_capacity) {
             const long before = std::ftell(file);
             const int got = std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);

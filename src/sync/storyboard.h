@@ -21,14 +21,15 @@ extern char storyboard_keys[storyboard_capacity];    // key characters, slot for
 
 // What the loader saw, for the storyboard checker; the show ignores it.
 struct StoryboardLoad {
-    bool opened;       // false: no file (or not a regular one); the storyboard is empty
-    int open_error;    // errno of the failed open, 0 when it opened or was no regular file
-    bool irregular;    // a folder, a FIFO, a device...: not read at all, so start-up never blocks
-    bool read_error;   // the stream reported an error; taken as end of input
-    int slots_read;    // slots taken by reads (records and failed reads)
-    int stopped_at;    // slot of the read that failed for good, -1 when none did
-    int stopped_line;  // the line where that read failed (from 1), 0 when none did
-    bool filled;       // input ended before the capacity: the rest holds empty slots
+    bool opened;           // false: no file (or not a regular one); the storyboard is empty
+    int open_error;        // errno of the failed open, 0 when it opened or was no regular file
+    bool irregular;        // a folder, a FIFO, a device...: not read at all, so start-up never blocks
+    bool read_error;       // the stream reported an error; taken as end of input
+    int slots_read;        // slots taken by reads (records and failed reads)
+    int stopped_at;        // slot of the read that failed for good, -1 when none did
+    int stopped_line;      // the line where that read failed (from 1), 0 when none did
+    bool filled;           // input ended before the capacity: the rest holds empty slots
+    bool byte_order_mark;  // the file starts with a UTF-8 byte order mark (some editors add one)
 };
 
 // Reads the storyboard into the tables (clearing them first) and prepares the
