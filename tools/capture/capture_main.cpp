@@ -331,7 +331,7 @@ int main(int argc, char** argv) {
         wav_path = options.piece + ".audio.wav";
         options.driver.wav_path = wav_path;
     } else if (!options.out.empty()) {
-        wav_path = options.out + ".audio.wav";
+        wav_path = options.out + "." + std::to_string(getpid()) + ".audio.wav";  // this run's own
         options.driver.wav_path = wav_path;
     }
     std::atexit(finish_at_exit);  // also when a storyboard command ends the show

@@ -20,6 +20,12 @@ FILE* video_pipe = nullptr;
 pid_t video_encoder = -1;
 std::string video_path, silent_path;
 
+// A file of this run only, beside `path`: two captures writing the same
+// output must not share their intermediate files.
+std::string run_private(const std::string& path, const std::string& suffix) {
+    return path + "." + std::to_string(getpid()) + suffix;
+}
+
 std::string quoted(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
@@ -38,7 +44,7 @@ std::vector<ReportSample> report_samples;  // in the order the frames ran
 
 bool video_open(const std::string& out_path, double fps) {
     video_path = out_path;
-    silent_path = out_path + ".video.mkv";
+    silent_path = run_private(out_path, ".video.mkv");
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
     const char* args[] = {"ffmpeg",
@@ -129,7 +135,13 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
                 const std::string& out_path) {
     // The concat demuxer copies the pieces' packets one after the other, so
     // nothing is encoded twice.
-    std::string list_path = out_path + ".pieces.txt";
+    std::string list_path = run_private(out_path, ".pieces.txt");
+    // Written under a name of this run's, with the output's extension so
+    // that ffmpeg picks the same container, then renamed into place.
+    const size_t dot = out_path.rfind('.'), slash = out_path.rfind('/');
+    const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string part_path =
+        run_private(out_path, ".part" + (has_extension ? out_path.substr(dot) : ".mp4"));
     FILE* list = std::fopen(list_path.c_str(), "w");
     if (!list) {
         std::fprintf(stderr, "tangle: %s: can't write the list of pieces\n", list_path.c_str());
@@ -141,9 +153,15 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
     std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
     std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut +
                       " -i " + quoted(wav_path) +
-                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " + quoted(out_path);
+                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " + quoted(part_path);
     bool ok = std::system(cmd.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", out_path.c_str());
+    // The output appears whole or not at all.
+    if (ok && rename(part_path.c_str(), out_path.c_str()) != 0) {
+        std::fprintf(stderr, "tangle: %s: can't put the video in place\n", out_path.c_str());
+        ok = false;
+    }
+    if (!ok) unlink(part_path.c_str());
     unlink(list_path.c_str());
     return ok;
 }
