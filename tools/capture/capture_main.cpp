@@ -336,8 +336,8 @@ int main(int argc, char** argv) {
     }
     std::atexit(finish_at_exit);  // also when a storyboard command ends the show
     driver_start(options.driver);
-    if (options.piece_video && !video_open(options.piece, options.driver.fps)) return 1;
-    if (!is_piece() && !options.out.empty() && !video_open(options.out, options.driver.fps)) return 1;
+    if (options.piece_video && !video_open(options.piece, options.driver.fps, false)) return 1;
+    if (!is_piece() && !options.out.empty() && !video_open(options.out, options.driver.fps, true)) return 1;
 
     const double fps = options.driver.fps;
     // Without --to: the main show, then 60 s of credits after the finale switch.

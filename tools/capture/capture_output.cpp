@@ -42,35 +42,22 @@ std::vector<ReportSample> report_samples;  // in the order the frames ran
 
 }  // namespace
 
-bool video_open(const std::string& out_path, double fps) {
+bool video_open(const std::string& out_path, double fps, bool private_name) {
     video_path = out_path;
-    silent_path = run_private(out_path, ".video.mkv");
+    // A piece writes into its parent's private folder, under the name the parent looks for.
+    silent_path = private_name ? run_private(out_path, ".video.mkv") : out_path + ".video.mkv";
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
-    const char* args[] = {"ffmpeg",
-                          "-loglevel",
-                          "error",
-                          "-y",
-                          "-f",
-                          "rawvideo",
-                          "-pix_fmt",
-                          "rgb24",
-                          "-s",
-                          "1280x720",
-                          "-r",
-                          rate,
-                          "-i",
-                          "-",
-                          "-c:v",
-                          "libx264",
-                          "-preset",
-                          "veryfast",
-                          "-crf",
-                          "18",
-                          "-pix_fmt",
-                          "yuv420p",
-                          silent_path.c_str(),
-                          nullptr};
+    // HD video is read as BT.709 by players and video sites whether tagged or
+    // not: converted with that matrix into limited range, and tagged so.
+    // clang-format off
+    const char* args[] = {
+        "ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", "1280x720",
+        "-r", rate, "-i", "-",
+        "-vf", "scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd+full_chroma_int,format=yuv420p",
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-colorspace", "bt709",
+        "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv", silent_path.c_str(), nullptr};
+    // clang-format on
     int ends[2];
     if (pipe(ends) != 0) {
         std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
@@ -134,7 +121,8 @@ bool video_close(const std::string& wav_path, double from, double to) {
 bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,
                 const std::string& out_path) {
     // The concat demuxer copies the pieces' packets one after the other, so
-    // nothing is encoded twice.
+    // nothing is encoded twice; the index goes first, so that a browser can
+    // play the file while it downloads.
     std::string list_path = run_private(out_path, ".pieces.txt");
     // Written under a name of this run's, with the output's extension so
     // that ffmpeg picks the same container, then renamed into place.
@@ -153,7 +141,8 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
     std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
     std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut +
                       " -i " + quoted(wav_path) +
-                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " + quoted(part_path);
+                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest -movflags +faststart " +
+                      quoted(part_path);
     bool ok = std::system(cmd.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", out_path.c_str());
     // The output appears whole or not at all.
