@@ -4,3 +4,4 @@ add_test(NAME test_app_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/app_e2e.sh ${CMAKE_
 set_tests_properties(test_app_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display TIMEOUT 300)
 add_test(NAME test_app_screens_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/app_screens_e2e.sh ${CMAKE_BINARY_DIR}/tangle)
 set_tests_properties(test_app_screens_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display TIMEOUT 300)
+tangle_test(test_input_file LABEL unit SOURCES tests/input_file_test.cpp LINKS tangle_audio)

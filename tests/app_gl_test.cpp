@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 #include "app/frame.h"
 #include "app/startup.h"
 #include "app/targets.h"
@@ -125,6 +127,29 @@ TEST_F(StartUp, MissingOrHugeImageLeavesNameZero) {
     err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, std::string("tangle: ") + huge +
                        ": 1 x 8000 pixels, over the 4096 a side the show takes; not loaded\n");
+
+    // The size comes from the content, whatever the name: an 8000 x 8000
+    // JPEG named .png (its header only) is refused the same way.
+    const char* jpeg = "/tmp/tangle-test-jpeg.png";
+    f = std::fopen(jpeg, "wb");
+    const unsigned char sof[] = {0xFF, 0xD8, 0xFF, 0xE0, 0,    4,    0,    0,   0xFF,
+                                 0xC0, 0,    17,   8,    0x1f, 0x40, 0x1f, 0x40};
+    std::fwrite(sof, 1, sizeof sof, f);
+    std::fclose(f);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_texture(jpeg), 0);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(": 8000 x 8000 pixels, over the 4096"), std::string::npos) << err;
+
+    // A FIFO with no writer is refused at once instead of waited on for ever.
+    const char* fifo = "/tmp/tangle-test-fifo.png";
+    std::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo, 0600), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_texture(fifo), 0);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, std::string("tangle: ") + fifo + ": not a regular file; not loaded\n");
+    std::remove(fifo);
 }
 
 TEST_F(StartUp, ClearColourFrameReachesTheComposedPicture) {

@@ -42,4 +42,31 @@ check "... its Xvfb :$display stopped" '[ -n "$display" ] && [ ! -e "/tmp/.X11-u
 check "... no sound file left" '[ -z "$(ls "$work" | grep audio)" ]'
 expect "missing font, two pieces" 1 "digital-7.ttf" --data "$work/data" --jobs 2
 
+# --to is honoured past the credits' first minute (it stopped at 241 s with
+# status 0 before), and a range no frame falls in says so and fails.
+timeout 120 "$capture" --jobs 1 --fps 2 --from 244 --to 246 --frames "$work/late" 2>"$work/err" >/dev/null; s=$?
+check "--from 244 --to 246: status 0 ($s), frames to 245.5 s" '[ $s = 0 ] && [ -f "$work/late/frame_000491.png" ]'
+
+# Ctrl-C in a terminal reaches the whole process group, the encoder too:
+# the capture still ends with what it has as a playable file.
+setsid bash -c "exec \"$capture\" --jobs 1 --fps 10 --from 10 --to 30 --out \"$work/cut.mp4\" 2>\"$work/err\" >/dev/null" &
+leader=$!
+for _ in $(seq 100); do [ -n "$(find "$work" -name 'cut.mp4.*.video.mkv' -size +0)" ] && break; sleep 0.2; done
+sleep 1
+kill -INT -- "-$leader"
+wait "$leader"; s=$?
+frames=$(ffprobe -v error -count_packets -select_streams v -show_entries stream=nb_read_packets -of csv=p=0 "$work/cut.mp4" 2>/dev/null)
+check "Ctrl-C to the group: status 130 ($s), a playable file (${frames:-no} frames)" '[ $s = 130 ] && [ "${frames:-0}" -gt 0 ]'
+
+# Two captures to the same file at once share nothing but the output: both
+# finish, and the one that ends last leaves its whole video (one failed and
+# the other mixed in its sound before).
+"$capture" --jobs 1 --fps 5 --from 30 --to 31 --out "$work/same.mp4" 2>"$work/err1" >/dev/null & first=$!
+"$capture" --jobs 1 --fps 5 --from 40 --to 42 --out "$work/same.mp4" 2>"$work/err2" >/dev/null; s2=$?
+wait $first; s1=$?
+frames=$(ffprobe -v error -count_packets -select_streams v -show_entries stream=nb_read_packets -of csv=p=0 "$work/same.mp4" 2>/dev/null)
+check "two captures, one output: status $s1 and $s2, a whole video (${frames:-no} frames)" \
+  '[ $s1 = 0 ] && [ $s2 = 0 ] && { [ "$frames" = 5 ] || [ "$frames" = 10 ]; }'
+check "... no file of theirs left beside it" '[ -z "$(ls "$work" | grep "^same.mp4.")" ]'
+
 exit $fail

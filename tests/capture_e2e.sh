@@ -108,4 +108,23 @@ before=$(stat -c %Y filepressedkeys.dat 2>/dev/null || echo none)
 after=$(stat -c %Y filepressedkeys.dat 2>/dev/null || echo none)
 check "no recording written" '[ "$before" = "$after" ]'
 
+# The video as players show it: BT.709 in limited range and tagged so, the
+# index first. The pink background at 120 s, decoded from the tags, is the
+# PNG's colour within 2 levels.
+"$capture" --jobs 1 --fps 5 --from 120 --to 120.2 --frames "$work/pink" --out "$work/pink.mp4" 2>/dev/null
+tags=$(ffprobe -v error -select_streams v -show_entries stream=color_space,color_range,color_primaries,color_transfer \
+  -of csv=p=0 "$work/pink.mp4")
+check "video tagged BT.709, limited range ($tags)" '[ "$tags" = "tv,bt709,bt709,bt709" ]'
+boxes=$(python3 -c 'import sys
+d = open(sys.argv[1], "rb").read(); i = 0; names = []
+while i + 8 <= len(d):
+    n = int.from_bytes(d[i:i + 4], "big"); names.append(d[i + 4:i + 8].decode("latin-1")); i += n if n else len(d)
+print(" ".join(names))' "$work/pink.mp4")
+check "index before the media ($boxes)" '[[ "$boxes" == "ftyp moov"* ]]'
+png=$(ffmpeg -v error -i "$work/pink/frame_000600.png" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -j $(((100 * 1280 + 100) * 3)) -N3)
+mp4=$(ffmpeg -v error -i "$work/pink.mp4" -frames:v 1 \
+  -vf "scale=in_color_matrix=auto:in_range=auto:flags=accurate_rnd+full_chroma_int,format=rgb24" -f rawvideo - |
+  od -An -tu1 -j $(((100 * 1280 + 100) * 3)) -N3)
+check "decoded colour ($mp4) within 2 of the PNG's ($png)" 'python3 -c "import sys; a, b = sys.argv[1].split(), sys.argv[2].split(); sys.exit(max(abs(int(x) - int(y)) for x, y in zip(a, b)) > 2)" "$png" "$mp4"'
+
 exit $fail

@@ -35,5 +35,10 @@ check "... and no output written" '[ ! -e "$work/raw.dat" ]'
 printf '3.1\0junk A\n' > "$work/nul.cues"
 "$cues" "$work/nul.cues" "$work/nul.dat" 2>"$work/err"; s=$?
 check "a NUL doesn't cut the message short" '[ $s = 1 ] && grep -q "position \"3.1\\\\x00junk\" is not" "$work/err"'
+# A 10 MB field is named by its start and size, not repeated whole.
+{ head -c 10000000 /dev/zero | tr '\0' 7; echo ' A'; } > "$work/long.cues"
+"$cues" "$work/long.cues" "$work/long.dat" 2>"$work/err"; s=$?
+check "a 10 MB field: status $s, a short message ($(wc -c < "$work/err") bytes)" \
+  '[ $s = 1 ] && [ "$(wc -c < "$work/err")" -lt 300 ] && grep -q "(10000000 bytes) is not" "$work/err"'
 
 exit $fail

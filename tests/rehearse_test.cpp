@@ -65,6 +65,12 @@ TEST(RehearseOptions, TakesTheDocumentedOptionsAndRefusesNonsense) {
                                                           {"--from"},
                                                           {"--window", "800"},
                                                           {"--window", "0x600"},
+                                                          // Past the finale (stepped toward for ever before),
+                                                          // and windows X refuses (an X error before).
+                                                          {"--from", "1e9"},
+                                                          {"--from", "181.5"},
+                                                          {"--loop", "2000:2010"},
+                                                          {"--window", "100000x100000"},
                                                           {"--storyboard", "a", "--cues", "b"},
                                                           {"--fps", "30"}})
         EXPECT_FALSE(parses(bad, o)) << bad[0];

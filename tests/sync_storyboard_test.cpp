@@ -1,6 +1,7 @@
 // Storyboard loading, replay and recording.
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <vector>
@@ -68,6 +70,9 @@ TEST(StoryboardLoad, WhatTheShowCantUseIsSaidOnceAndNothingBlocks) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string missing = scratch_path("no-such-keys.dat");
     const std::string binary = write_scratch("binary-keys.dat", std::string("1 A\n2 B\n\x7f\x00\xff", 9));
+    const std::string marked = write_scratch("bom-keys.dat",
+                                             "\xEF\xBB\xBF"
+                                             "1 A\n");
     const struct {
         std::string path, says, fires;
     } cases[] = {
@@ -79,6 +84,10 @@ TEST(StoryboardLoad, WhatTheShowCantUseIsSaidOnceAndNothingBlocks) {
          binary + ": line 3 is no \"seconds key\" record; the show reads no further and fires only "
                   "the 2 records before it",
          "AB"},
+        {marked,
+         marked + ": line 1 is no \"seconds key\" record (the file starts with a UTF-8 byte order mark; save "
+                  "it without one)",
+         ""},
     };
     for (const auto& c : cases) {
         std::string err = report_for(c.path);
@@ -315,4 +324,41 @@ TEST(StoryboardRecord, UnwritableFileSkipsTheLineAndSaysSoOnce) {
     EXPECT_EQ(said.find("tangle: "), 0u) << said;
     EXPECT_NE(said.find(path), std::string::npos) << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;  // one line only
+}
+
+// A full disk (here a file size limit) cuts a line short: the cut is taken
+// back, so the next press can't be glued onto it and replay as a command
+// nobody pressed; stderr says when presses start and stop being lost. A last
+// line left without its newline (an editor's) is ended before appending.
+TEST(StoryboardRecord, LinesGoInWholeOrNotAtAll) {
+    const std::string path = scratch_path("filepressedkeys.dat");
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        // Long enough that the size limit below leaves room for the messages
+        // on the captured stderr, which it limits too.
+        for (int k = 0; k < 100; ++k) std::fputs("0.500000 x\n", f);
+        std::fputs("1.000000 A", f);
+        std::fclose(f);
+    }
+    record_key('B', 2.0f, path.c_str());
+    const std::string before = read_file(path);
+    ASSERT_EQ(before.substr(before.size() - 22), "1.000000 A\n2.000000 B\n");
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit tight = saved;
+    tight.rlim_cur = before.size() + 3;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    testing::internal::CaptureStderr();
+    record_key('C', 2.3f, path.c_str());
+    record_key('D', 2.4f, path.c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    record_key('E', 3.0f, path.c_str());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read_file(path), before + "3.000000 E\n");
+    EXPECT_NE(said.find("tangle: can't write " + path), std::string::npos) << said;
+    EXPECT_NE(said.find("2.30 s is not recorded"), std::string::npos) << said;
+    EXPECT_NE(said.find("recording again from the press at 3.00 s (2 presses lost)"), std::string::npos)
+        << said;
 }

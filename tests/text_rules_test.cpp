@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -356,4 +357,21 @@ TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
         testing::ExitedWithCode(1),
         "^tangle: digital-7.ttf: No such file or directory\n"
         "FT_New_Face failed \\(there is probably a problem with your font file\\)\n$");
+
+    // A FIFO named like the font is refused at once, not waited on.
+    auto fifo_dir = std::filesystem::temp_directory_path() / "tangle-text-fifofont";
+    std::filesystem::create_directories(fifo_dir);
+    std::filesystem::remove(fifo_dir / "digital-7.ttf");
+    ASSERT_EQ(mkfifo((fifo_dir / "digital-7.ttf").c_str(), 0600), 0);
+    EXPECT_EXIT(
+        {
+            if (chdir(fifo_dir.c_str()) != 0) std::_Exit(3);
+            try {
+                build_glyph_font();
+            } catch (const std::exception& failure) {
+                std::exit(report_font_failure(failure));
+            }
+            std::_Exit(2);
+        },
+        testing::ExitedWithCode(1), "^tangle: digital-7.ttf: not a regular file\n");
 }

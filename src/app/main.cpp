@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "app/stop.h"
 #include "audio/music.h"
+#include "core/input_file.h"
 #include "text/font.h"
 
 namespace {
@@ -44,6 +45,8 @@ bool in_data_folder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(help_text, stdout);

@@ -14,10 +14,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+
+#include <string>
+
+#include <unistd.h>
+
 #include <vector>
 
 #include "app/frame.h"
 #include "core/demo_state.h"
+#include "core/image_size.h"
+#include "core/input_file.h"
 
 namespace {
 
@@ -78,22 +87,18 @@ const char* texture_file(int slot) {
 
 namespace {
 
-// Width and height from a PNG file's header, read before anything is
-// decoded; false when the file is no PNG (the decoder then says why).
-bool png_header_size(const char* path, uint32_t& width, uint32_t& height) {
-    unsigned char h[24];
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    bool got = std::fread(h, 1, sizeof h, f) == sizeof h;
-    std::fclose(f);
-    if (!got || std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(h + 12, "IHDR", 4) != 0)
-        return false;
-    auto big_endian = [](const unsigned char* p) {
-        return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-    };
-    width = big_endian(h + 16);
-    height = big_endian(h + 20);
-    return true;
+// Decodes `bytes` with SDL_image, the decoders' own lines on stderr (libpng's
+// "libpng error: ...") kept out: what they say comes back in IMG_GetError.
+SDL_Surface* decode_quietly(const std::vector<unsigned char>& bytes) {
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) dup2(null, 2);
+    SDL_Surface* image = IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+    if (saved >= 0 && null >= 0) dup2(saved, 2);
+    if (saved >= 0) close(saved);
+    if (null >= 0) close(null);
+    return image;
 }
 
 }  // namespace
@@ -101,14 +106,26 @@ bool png_header_size(const char* path, uint32_t& width, uint32_t& height) {
 GLint load_texture(const char* path) {
     // The show's images are far smaller; a huge one would take gigabytes and
     // seconds to decode at start-up, before the music starts.
+    // The size is read from the content, whatever the name says, and the
+    // file is read through a guard that refuses a FIFO instead of waiting.
     constexpr uint32_t largest_side = 4096;
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!read_input(path, 64 << 20, bytes, why)) {
+        std::fprintf(stderr, "tangle: %s: %s; not loaded\n", path, why.c_str());
+        return 0;
+    }
     uint32_t width = 0, height = 0;
-    if (png_header_size(path, width, height) && (width > largest_side || height > largest_side)) {
+    if (!image_size(bytes.data(), bytes.size(), width, height)) {
+        std::fprintf(stderr, "tangle: %s: not a PNG, JPEG or BMP image; not loaded\n", path);
+        return 0;
+    }
+    if (width > largest_side || height > largest_side) {
         std::fprintf(stderr, "tangle: %s: %u x %u pixels, over the %u a side the show takes; not loaded\n",
                      path, width, height, largest_side);
         return 0;
     }
-    SDL_Surface* image = IMG_Load(path);
+    SDL_Surface* image = decode_quietly(bytes);
     if (!image) {
         std::fprintf(stderr, "tangle: %s: can't load image: %s\n", path, IMG_GetError());
         return 0;

@@ -14,6 +14,8 @@
 #include <syn123.h>
 #include <unistd.h>
 
+#include "core/input_file.h"
+
 namespace {
 
 constexpr size_t chunk_frames = 2048;  // file frames decoded per read
@@ -70,10 +72,9 @@ bool refill(Decoder& d) {
 
 bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error) {
     decoder_close(d);
-    if (access(path, R_OK) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
+    // A FIFO or a device named like the music must not hold the show up.
+    d.fd = open_input(path, largest_music_file, error);
+    if (d.fd < 0) return false;
     static const bool library_ready = (mpg123_init() == MPG123_OK);  // a no-op on current versions
     (void)library_ready;
 
@@ -81,6 +82,7 @@ bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error) {
     d.mpg = mpg123_new(nullptr, &err);
     if (!d.mpg) {
         error = mpg123_plain_strerror(err);
+        decoder_close(d);
         return false;
     }
     mpg123_param(d.mpg, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
@@ -95,7 +97,7 @@ bool decoder_open(Decoder& d, const char* path, bool loop, std::string& error) {
 
     long rate = 0;
     int channels = 0, encoding = 0;
-    if (mpg123_open(d.mpg, path) != MPG123_OK) {
+    if (mpg123_open_fd(d.mpg, d.fd) != MPG123_OK) {
         error = mpg123_strerror(d.mpg);
         decoder_close(d);
         return false;
@@ -139,6 +141,7 @@ void decoder_close(Decoder& d) {
         mpg123_close(d.mpg);
         mpg123_delete(d.mpg);
     }
+    if (d.fd >= 0) close(d.fd);
     if (d.resampler) syn123_del(d.resampler);
     d = Decoder{};
 }

@@ -18,7 +18,11 @@ typedef struct syn123_struct syn123_handle;
 
 constexpr long mix_rate = 44100;  // the mixer's frames per second, stereo
 
+// An hour of mp3 at 320 kb/s is 144 MB; anything far larger is no music of the show's.
+constexpr long long largest_music_file = 1LL << 30;
+
 struct Decoder {
+    int fd = -1;  // the file, read by mpg123 a little at a time
     mpg123_handle* mpg = nullptr;
     syn123_handle* resampler = nullptr;  // none when the file is at mix_rate
     long rate = 0;                       // the file's frames per second

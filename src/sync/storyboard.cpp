@@ -21,14 +21,20 @@ float storyboard_times[storyboard_capacity];
 char storyboard_keys[storyboard_capacity];
 
 namespace {
-bool record_failure_reported = false;
+// Presses lost since the recording last failed; -1 while it works.
+long presses_lost = -1;
 
-void report_record_failure(const char* path, int error) {
-    if (record_failure_reported) return;
-    record_failure_reported = true;
-    std::fprintf(stderr, "tangle: can't write %s (%s); key presses are not recorded\n", path,
-                 std::strerror(error));
+void report_record_failure(const char* path, const char* reason, float seconds) {
+    if (presses_lost < 0) {
+        std::fprintf(stderr,
+                     "tangle: can't write %s (%s); the press at %.2f s is not recorded, nor any after it "
+                     "until the file can be written again\n",
+                     path, reason, static_cast<double>(seconds));
+        presses_lost = 0;
+    }
+    presses_lost++;
 }
+
 // Opens `path` for reading only if it is a regular file: a FIFO or a device
 // named like the storyboard must not hold up start-up (the open itself
 // doesn't wait, and nothing is read from it).
@@ -88,8 +94,12 @@ void report_storyboard_load(const char* path, const StoryboardLoad& load) {
         std::fprintf(stderr, "tangle: %s: read error; the show %s\n", path, fires.c_str());
     else
         std::fprintf(stderr,
-                     "tangle: %s: line %d is no \"seconds key\" record; the show reads no further and %s\n",
-                     path, load.stopped_line, fires.c_str());
+                     "tangle: %s: line %d is no \"seconds key\" record%s; the show reads no further and %s\n",
+                     path, load.stopped_line,
+                     load.stopped_line == 1 && load.byte_order_mark
+                         ? " (the file starts with a UTF-8 byte order mark; save it without one)"
+                         : "",
+                     fires.c_str());
 }
 
 StoryboardLoad load_storyboard(const char* path) {
@@ -103,6 +113,10 @@ StoryboardLoad load_storyboard(const char* path) {
     if (std::FILE* file = open_regular(path, result)) {
         result.opened = true;
         at_end = false;
+        unsigned char head[3] = {};
+        result.byte_order_mark =
+            std::fread(head, 1, 3, file) == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+        std::rewind(file);
         while (count < storyboard_capacity) {
             const long before = std::ftell(file);
             const int got = std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);
@@ -141,12 +155,47 @@ void record_key(unsigned char key, float seconds, const char* path) {
     // would take the next line's first character as its key and shift the
     // record after it, so a recording used as the storyboard would misfire.
     if (key == ' ' || (key >= '\t' && key <= '\r')) return;
-    std::FILE* file = std::fopen(path, "a");
-    if (!file) {
-        report_record_failure(path, errno);
+    // Room for a newline first, should the file's last line lack one.
+    char line[64];
+    const int length = std::snprintf(line + 1, sizeof line - 1, "%f %c\n", static_cast<double>(seconds), key);
+    // Not waiting on a FIFO without a reader, and read-write to look at the last byte.
+    const int fd = open(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        report_record_failure(path, std::strerror(errno), seconds);
         return;
     }
-    const bool written = std::fprintf(file, "%f %c\n", static_cast<double>(seconds), key) > 0;
-    const int write_error = errno;
-    if (std::fclose(file) != 0 || !written) report_record_failure(path, written ? errno : write_error);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        report_record_failure(path, "not a regular file", seconds);
+        close(fd);
+        return;
+    }
+    const char* text = line + 1;
+    size_t size = static_cast<size_t>(length);
+    char last = '\n';
+    if (st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+        line[0] = '\n';
+        text = line;
+        size++;
+    }
+    // The line goes in whole or not at all: a write cut short (a full disk)
+    // is taken back, so that the next press can't be glued onto half a line
+    // and replay as a command nobody pressed.
+    ssize_t written = write(fd, text, size);
+    const int write_error = written < 0 ? errno : ENOSPC;
+    if (written != static_cast<ssize_t>(size)) {
+        // Could not take it back: at least end the broken line, so that only it is lost.
+        if (written > 0 && ftruncate(fd, st.st_size) != 0) (void)!write(fd, "\n", 1);
+        close(fd);
+        report_record_failure(path, std::strerror(write_error), seconds);
+        return;
+    }
+    if (close(fd) != 0) {
+        report_record_failure(path, std::strerror(errno), seconds);
+        return;
+    }
+    if (presses_lost > 0)
+        std::fprintf(stderr, "tangle: %s: recording again from the press at %.2f s (%ld press%s lost)\n",
+                     path, static_cast<double>(seconds), presses_lost, presses_lost == 1 ? "" : "es");
+    presses_lost = -1;
 }

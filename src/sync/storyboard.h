@@ -21,14 +21,15 @@ extern char storyboard_keys[storyboard_capacity];    // key characters, slot for
 
 // What the loader saw, for the storyboard checker; the show ignores it.
 struct StoryboardLoad {
-    bool opened;       // false: no file (or not a regular one); the storyboard is empty
-    int open_error;    // errno of the failed open, 0 when it opened or was no regular file
-    bool irregular;    // a folder, a FIFO, a device...: not read at all, so start-up never blocks
-    bool read_error;   // the stream reported an error; taken as end of input
-    int slots_read;    // slots taken by reads (records and failed reads)
-    int stopped_at;    // slot of the read that failed for good, -1 when none did
-    int stopped_line;  // the line where that read failed (from 1), 0 when none did
-    bool filled;       // input ended before the capacity: the rest holds empty slots
+    bool opened;           // false: no file (or not a regular one); the storyboard is empty
+    int open_error;        // errno of the failed open, 0 when it opened or was no regular file
+    bool irregular;        // a folder, a FIFO, a device...: not read at all, so start-up never blocks
+    bool read_error;       // the stream reported an error; taken as end of input
+    int slots_read;        // slots taken by reads (records and failed reads)
+    int stopped_at;        // slot of the read that failed for good, -1 when none did
+    int stopped_line;      // the line where that read failed (from 1), 0 when none did
+    bool filled;           // input ended before the capacity: the rest holds empty slots
+    bool byte_order_mark;  // the file starts with a UTF-8 byte order mark (some editors add one)
 };
 
 // Reads the storyboard into the tables (clearing them first) and prepares the
@@ -57,6 +58,8 @@ void rewind_storyboard();
 
 // Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
 // closed per press. White-space keys are not recorded (they can't be read
-// back, and would shift the next record). A file that can't be written loses
-// the line; the first such failure is reported on stderr, later ones silently.
+// back, and would shift the next record). A line goes in whole or not at
+// all, after a newline if the file's last line lacks one. A file that can't
+// be written (missing folder, full disk, not a regular file) loses the line;
+// stderr says so when the failures start and again when they end.
 void record_key(unsigned char key, float seconds, const char* path = "filepressedkeys.dat");

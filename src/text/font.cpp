@@ -4,6 +4,8 @@
 #include "text/font.h"
 
 #include <ft2build.h>
+
+#include "core/input_file.h"
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
 
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include <unistd.h>
 
@@ -101,11 +104,16 @@ void build_glyph_font() {
 
     FT_Library library;
     if (FT_Init_FreeType(&library) != 0) throw std::runtime_error("FT_Init_FreeType failed");
+    // Read whole and size-checked first: FreeType would wait on a FIFO
+    // named like the font, and the bytes must outlive the face.
+    static std::vector<unsigned char> font_bytes;
+    std::string why;
     FT_Face face;
-    if (FT_New_Face(library, "digital-7.ttf", 0, &face) != 0) {
+    if (!read_input("digital-7.ttf", 16 << 20, font_bytes, why) ||
+        FT_New_Memory_Face(library, font_bytes.data(), static_cast<FT_Long>(font_bytes.size()), 0, &face) !=
+            0) {
         // The message below is the font's own and fixed; this line names the file.
-        bool there = access("digital-7.ttf", R_OK) == 0;
-        std::fprintf(stderr, "tangle: digital-7.ttf: %s\n", there ? "not a font" : std::strerror(errno));
+        std::fprintf(stderr, "tangle: digital-7.ttf: %s\n", why.empty() ? "not a font" : why.c_str());
         FT_Done_FreeType(library);
         throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
     }

@@ -37,6 +37,7 @@
 #include "capture_output.h"
 #include "contact_sheet.h"
 #include "core/demo_state.h"
+#include "core/input_file.h"
 #include "cost_plot.h"
 #include "driver.h"
 #include "framing.h"
@@ -255,7 +256,14 @@ void finish_piece() {
 void finish_whole() {
     double end_seconds = frames_run / options.driver.fps;
     driver_finish();
-    if (!options.out.empty()) {
+    if (frames_written == 0 && !interrupted) {
+        std::fprintf(stderr,
+                     "tangle: no frame was made: the show's capture ends at %.2f s, before --from %.2f s; "
+                     "nothing written\n",
+                     end_seconds, options.from);
+        failed = true;
+        if (!options.out.empty()) video_abandon();
+    } else if (!options.out.empty()) {
         double to = std::max(end_seconds, options.from + 1.0 / options.driver.fps);
         if (video_close(wav_path, options.from, to)) {
             std::fprintf(stderr, "tangle: wrote %s (%ld frames)\n", options.out.c_str(), frames_written);
@@ -363,6 +371,8 @@ FrameUse frame_use(long k, long sheet_every) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     wall_start = std::chrono::steady_clock::now();
     parse_arguments(argc, argv);
     std::signal(SIGINT, on_stop_signal);
@@ -377,13 +387,13 @@ int main(int argc, char** argv) {
         wav_path = options.piece + ".audio.wav";
         options.driver.wav_path = wav_path;
     } else if (!options.out.empty()) {
-        wav_path = options.out + ".audio.wav";
+        wav_path = options.out + "." + std::to_string(getpid()) + ".audio.wav";  // this run's own
         options.driver.wav_path = wav_path;
     }
     std::atexit(finish_at_exit);  // also when a storyboard command ends the show
     driver_start(options.driver);
-    if (options.piece_video && !video_open(options.piece, options.driver.fps)) return 1;
-    if (!is_piece() && !options.out.empty() && !video_open(options.out, options.driver.fps)) return 1;
+    if (options.piece_video && !video_open(options.piece, options.driver.fps, false)) return 1;
+    if (!is_piece() && !options.out.empty() && !video_open(options.out, options.driver.fps, true)) return 1;
 
     const double fps = options.driver.fps;
     // Without --to: the main show, then 60 s of credits after the finale switch.
@@ -398,7 +408,8 @@ int main(int argc, char** argv) {
     for (long k = 0; !interrupted; k++) {
         double seconds = k / fps;
         if (options.to >= 0 && seconds >= options.to) break;
-        if (finale_at >= 0 && seconds >= finale_at + 60) break;
+        // Without --to, the credits' first minute ends it; --to is honoured to the end.
+        if (options.to < 0 && finale_at >= 0 && seconds >= finale_at + 60) break;
         if (seconds > 1800) break;  // a show whose music never reaches its finale
 
         // Only the frames something keeps are drawn; of the rest, those the GL

@@ -2,17 +2,29 @@
 #include "capture_output.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include <fcntl.h>
+
 #include <map>
 #include <string>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 FILE* video_pipe = nullptr;
+pid_t video_encoder = -1;
 std::string video_path, silent_path;
+
+// A file of this run only, beside `path`: two captures writing the same
+// output must not share their intermediate files.
+std::string run_private(const std::string& path, const std::string& suffix) {
+    return path + "." + std::to_string(getpid()) + suffix;
+}
 
 std::string quoted(const std::string& s) {
     std::string q = "'";
@@ -30,17 +42,47 @@ std::vector<ReportSample> report_samples;  // in the order the frames ran
 
 }  // namespace
 
-bool video_open(const std::string& out_path, double fps) {
+bool video_open(const std::string& out_path, double fps, bool private_name) {
     video_path = out_path;
-    silent_path = out_path + ".video.mkv";
+    // A piece writes into its parent's private folder, under the name the parent looks for.
+    silent_path = private_name ? run_private(out_path, ".video.mkv") : out_path + ".video.mkv";
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
-    // Its own session, so a Ctrl-C meant for the capture leaves the encoder to finish.
-    std::string cmd = "setsid -w ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 1280x720 -r " +
-                      std::string(rate) + " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " +
-                      quoted(silent_path);
-    video_pipe = popen(cmd.c_str(), "w");
-    if (!video_pipe) std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+    // HD video is read as BT.709 by players and video sites whether tagged or
+    // not: converted with that matrix into limited range, and tagged so.
+    // clang-format off
+    const char* args[] = {
+        "ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", "1280x720",
+        "-r", rate, "-i", "-",
+        "-vf", "scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd+full_chroma_int,format=yuv420p",
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-colorspace", "bt709",
+        "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv", silent_path.c_str(), nullptr};
+    // clang-format on
+    int ends[2];
+    if (pipe(ends) != 0) {
+        std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+        return false;
+    }
+    video_encoder = fork();
+    if (video_encoder == 0) {
+        // Its own session, started here rather than through a shell: a Ctrl-C
+        // in the terminal reaches the whole foreground group, and the encoder
+        // must outlive it to finish the frames the capture hands it.
+        setsid();
+        dup2(ends[0], 0);
+        close(ends[0]);
+        close(ends[1]);
+        execvp("ffmpeg", const_cast<char* const*>(args));
+        _exit(127);
+    }
+    close(ends[0]);
+    if (video_encoder < 0) {
+        close(ends[1]);
+        std::fprintf(stderr, "tangle: ffmpeg: can't start the video encoder\n");
+        return false;
+    }
+    fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+    video_pipe = fdopen(ends[1], "w");
     return video_pipe != nullptr;
 }
 
@@ -51,10 +93,20 @@ bool video_write(const std::vector<unsigned char>& rgb) {
 
 bool video_end_piece() {
     if (!video_pipe) return false;
-    bool ok = pclose(video_pipe) == 0;
+    std::fclose(video_pipe);
     video_pipe = nullptr;
+    int status = 0;
+    while (waitpid(video_encoder, &status, 0) < 0 && errno == EINTR) {
+    }
+    video_encoder = -1;
+    const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!ok) std::fprintf(stderr, "tangle: ffmpeg: the video encoder failed\n");
     return ok;
+}
+
+void video_abandon() {
+    if (video_pipe) video_end_piece();
+    unlink(silent_path.c_str());
 }
 
 std::string video_piece_path() { return silent_path; }
@@ -69,8 +121,15 @@ bool video_close(const std::string& wav_path, double from, double to) {
 bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,
                 const std::string& out_path) {
     // The concat demuxer copies the pieces' packets one after the other, so
-    // nothing is encoded twice.
-    std::string list_path = out_path + ".pieces.txt";
+    // nothing is encoded twice; the index goes first, so that a browser can
+    // play the file while it downloads.
+    std::string list_path = run_private(out_path, ".pieces.txt");
+    // Written under a name of this run's, with the output's extension so
+    // that ffmpeg picks the same container, then renamed into place.
+    const size_t dot = out_path.rfind('.'), slash = out_path.rfind('/');
+    const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string part_path =
+        run_private(out_path, ".part" + (has_extension ? out_path.substr(dot) : ".mp4"));
     FILE* list = std::fopen(list_path.c_str(), "w");
     if (!list) {
         std::fprintf(stderr, "tangle: %s: can't write the list of pieces\n", list_path.c_str());
@@ -82,9 +141,16 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
     std::snprintf(cut, sizeof cut, "-ss %.6f -t %.6f", from, to - from);
     std::string cmd = "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(list_path) + " " + cut +
                       " -i " + quoted(wav_path) +
-                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest " + quoted(out_path);
+                      " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k -shortest -movflags +faststart " +
+                      quoted(part_path);
     bool ok = std::system(cmd.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "tangle: %s: ffmpeg could not add the audio\n", out_path.c_str());
+    // The output appears whole or not at all.
+    if (ok && rename(part_path.c_str(), out_path.c_str()) != 0) {
+        std::fprintf(stderr, "tangle: %s: can't put the video in place\n", out_path.c_str());
+        ok = false;
+    }
+    if (!ok) unlink(part_path.c_str());
     unlink(list_path.c_str());
     return ok;
 }

@@ -8,12 +8,16 @@
 
 // Video: raw frames are piped to ffmpeg into a silent file; closing muxes the
 // played audio (from `from` to `to` seconds of the WAV) with it as AAC.
-bool video_open(const std::string& out_path, double fps);
+// The silent video goes beside out_path, under a name of this run's own when
+// `private_name` (a piece's is known to its parent: out_path + ".video.mkv").
+bool video_open(const std::string& out_path, double fps, bool private_name);
 bool video_write(const std::vector<unsigned char>& rgb);
 bool video_close(const std::string& wav_path, double from, double to);
 // Ends the encoder and keeps the silent file (video_piece_path()) as it is.
 bool video_end_piece();
 std::string video_piece_path();
+// Ends the encoder and removes what it wrote (a capture that made no frame).
+void video_abandon();
 // Joins silent pieces in order without encoding them again, and muxes the
 // audio from `from` to `to` seconds of the WAV with them into out_path.
 bool video_join(const std::vector<std::string>& pieces, const std::string& wav_path, double from, double to,

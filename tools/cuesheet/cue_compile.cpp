@@ -37,8 +37,13 @@ double position_in_beats(const std::string& text) {
     bool ok =
         read_digits(text, at, bar) && at < text.size() && text[at++] == '.' && read_digits(text, at, beat);
     if (ok && at < text.size()) ok = text[at++] == '.' && read_digits(text, at, tenth) && at == text.size();
-    if (!ok || bar < 1 || bar > max_bar || beat < 1 || beat > 4 || tenth > 9)
-        bad("position \"" + printable(text) + "\" is not BAR.BEAT or BAR.BEAT.TENTH");
+    if (!ok || bar < 1 || bar > max_bar || beat < 1 || beat > 4 || tenth > 9) {
+        // A field of megabytes is named by its start, not repeated whole.
+        const std::string shown = text.size() > 40 ? printable(text.substr(0, 40)) + "...\" (" +
+                                                         std::to_string(text.size()) + " bytes)"
+                                                   : printable(text) + "\"";
+        bad("position \"" + shown + " is not BAR.BEAT or BAR.BEAT.TENTH");
+    }
     return static_cast<double>((bar - 1) * 4 + (beat - 1)) + tenth / 10.0;
 }
 

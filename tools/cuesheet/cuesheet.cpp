@@ -26,6 +26,7 @@
 
 #include <vector>
 
+#include "core/input_file.h"
 #include "cue_compile.h"
 #include "sync/storyboard.h"
 
@@ -50,6 +51,8 @@ mode_t current_umask() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(
             "usage: tangle-cues SHEET OUT\n"

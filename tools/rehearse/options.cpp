@@ -5,15 +5,24 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/demo_state.h"
+
 namespace {
 
-// A whole, finite, non-negative number of seconds.
+// The main music and its clock stop at the finale: a moment past it is
+// never reached, and stepping toward one would never end.
+constexpr double last_second = finale_time / 10.0;
+
+// A number of seconds within the show: 0 to the finale.
 bool seconds_from(const std::string& text, double& value) {
     if (text.empty()) return false;
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    return *end == 0 && std::isfinite(value) && value >= 0;
+    return *end == 0 && std::isfinite(value) && value >= 0 && value <= last_second;
 }
+
+// Larger windows than GL draws into or X accepts end on an X error.
+constexpr int largest_window_side = 8192;
 
 }  // namespace
 
@@ -56,7 +65,7 @@ bool parse_rehearse_options(int argc, char** argv, RehearseOptions& o, std::stri
             o.data_dir = value;
         } else if (name == "--from") {
             if (!seconds_from(value, o.from)) {
-                error = "--from needs seconds, not \"" + value + "\"";
+                error = "--from needs seconds from 0 to the finale at 181, not \"" + value + "\"";
                 return false;
             }
         } else if (name == "--loop") {
@@ -64,7 +73,8 @@ bool parse_rehearse_options(int argc, char** argv, RehearseOptions& o, std::stri
             o.loop = colon != std::string::npos && seconds_from(value.substr(0, colon), o.loop_start) &&
                      seconds_from(value.substr(colon + 1), o.loop_end) && o.loop_start < o.loop_end;
             if (!o.loop) {
-                error = "--loop needs A:B, seconds with A before B, not \"" + value + "\"";
+                error = "--loop needs A:B, seconds from 0 to the finale at 181 with A before B, not \"" +
+                        value + "\"";
                 return false;
             }
         } else if (name == "--storyboard") {
@@ -74,8 +84,9 @@ bool parse_rehearse_options(int argc, char** argv, RehearseOptions& o, std::stri
         } else {
             char x = 0, tail = 0;
             if (std::sscanf(value.c_str(), "%d%c%d%c", &o.window_width, &x, &o.window_height, &tail) != 3 ||
-                x != 'x' || o.window_width < 1 || o.window_height < 1) {
-                error = "--window needs WIDTHxHEIGHT in pixels, not \"" + value + "\"";
+                x != 'x' || o.window_width < 1 || o.window_height < 1 ||
+                o.window_width > largest_window_side || o.window_height > largest_window_side) {
+                error = "--window needs WIDTHxHEIGHT in pixels, 1 to 8192 each, not \"" + value + "\"";
                 return false;
             }
         }

@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "app/stop.h"
 #include "audio/music.h"
+#include "core/input_file.h"
 #include "options.h"
 #include "rehearsal.h"
 #include "storyboard_source.h"
@@ -37,6 +38,8 @@ std::string absolute(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     install_stop_signals();
     RehearseOptions options;
     std::string error;

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "check.h"
+#include "core/input_file.h"
 #include "recording.h"
 
 namespace {
@@ -120,6 +121,8 @@ int from_recording(const char* recording_path, const char* out, bool all_runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard descriptor must not be reused.
+    make_standard_descriptors_safe();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage, stdout);
         std::fputs(help_text, stdout);
