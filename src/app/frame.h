@@ -5,14 +5,9 @@
 // every other subsystem; all of it runs on the main thread.
 #pragma once
 
-extern float music_seconds_now;          // main stream seconds read at the start of this frame
-extern float music_seconds_prev;         // the same, previous frame
-extern float frame_step;                 // 1.0 per 0.0333 s of music since the previous frame
-extern int window_width, window_height;  // the composed picture's size: 1280 x 720
+#include "core/clock.h"  // music_seconds_now, music_seconds_prev, frame_step, compute_frame_step
 
-// frame_step from two consecutive positions: the float quotient by 0.0333f,
-// exactly 1 when it comes out 0.
-float compute_frame_step(float seconds_now, float seconds_prev);
+extern int window_width, window_height;  // the composed picture's size: 1280 x 720
 
 // The clear colour's red, green and blue for a demo_time.
 void choose_clear_colour(float time, float rgb[3]);

@@ -242,3 +242,40 @@ void music_seek(StreamHandle stream, double seconds) {
     mixer_set_held(*s, keeps_clock(*s), std::max(0.0, seconds) * mix_rate);
     if (!held) mixer_release(*s, keeps_clock(*s), now());
 }
+
+MusicPlace music_place() {
+    std::lock_guard<std::mutex> guard(lock);
+    MusicPlace place;
+    const double t = now();
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        const MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        place.frames[i] = stream_frames(*s, t);
+        place.playing[i] = s->playing;
+    }
+    return place;
+}
+
+void music_put_place(const MusicPlace& place) {
+    music_hold(true);
+    std::lock_guard<std::mutex> guard(lock);
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        mixer_set_held(*s, keeps_clock(*s), place.frames[i]);
+        s->playing = place.playing[i];
+    }
+}
+
+MusicHoldCount music_hold_count() {
+    std::lock_guard<std::mutex> guard(lock);
+    return held ? MusicHoldCount{hold_seconds, hold_frames} : MusicHoldCount{};
+}
+
+void music_set_hold_count(const MusicHoldCount& count) {
+    std::lock_guard<std::mutex> guard(lock);
+    hold_seconds = count.seconds;
+    hold_frames = count.frames;
+}

@@ -5,6 +5,8 @@
 // layout. Depends on app/random.h.
 #include "physics/cloth.h"
 
+#include <algorithm>
+
 #include "core/random.h"
 
 namespace {
@@ -118,4 +120,27 @@ void pin_last_row(ClothSheet& sheet, bool pinned) {
             r.flags &= ~particle_pin_bit;
         }
     }
+}
+
+SheetState save_sheet(const ClothSheet& sheet) {
+    SheetState s;
+    s.particles = sheet.particles;
+    const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
+    for (size_t k = tips; k < sheet.rest_state.size(); k++)
+        s.tip_rest_flags.push_back(sheet.rest_state[k].flags);
+    s.anchor_offset = sheet.anchor_offset;
+    s.anchor_spin = sheet.anchor_spin;
+    s.anchor_tilt = sheet.anchor_tilt;
+    return s;
+}
+
+void restore_sheet(ClothSheet& sheet, const SheetState& state) {
+    // Element by element: the vector keeps its storage, which the springs point into.
+    std::copy(state.particles.begin(), state.particles.end(), sheet.particles.begin());
+    const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
+    for (size_t k = 0; k < state.tip_rest_flags.size(); k++)
+        sheet.rest_state[tips + k].flags = state.tip_rest_flags[k];
+    sheet.anchor_offset = state.anchor_offset;
+    sheet.anchor_spin = state.anchor_spin;
+    sheet.anchor_tilt = state.anchor_tilt;
 }
