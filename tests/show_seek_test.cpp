@@ -7,7 +7,8 @@
 // ShowState, and the GL state a frame leaves for the next (matrix stacks,
 // saved attributes, current values). The moment lies after the first frames
 // of the lattice, which fill the projection stack. Then the copies against a
-// changed storyboard. Each show runs in a child process of its own.
+// changed storyboard, and the picture after a jump from a copy. Each show
+// runs in a child process of its own.
 #include <GL/glew.h>
 
 #include <cstdio>
@@ -161,15 +162,17 @@ std::vector<unsigned char> state_bytes() {
     return out;
 }
 
-// Runs `body` in a child process with the show started on `storyboard` and
-// returns the bytes it gave, empty when it failed.
+// Runs `body` in a child process with the show started on `storyboard` (on
+// Mesa's softpipe when `softpipe`) and returns the bytes it gave, empty when
+// it failed.
 template <class Body>
-std::vector<unsigned char> in_child(const std::string& storyboard, Body body) {
+std::vector<unsigned char> in_child(const std::string& storyboard, Body body, bool softpipe = false) {
     char path[] = "/tmp/tangle-seek-state-XXXXXX";
     close(mkstemp(path));
     std::fflush(nullptr);
     pid_t child = fork();
     if (child == 0) {
+        if (softpipe) setenv("GALLIUM_DRIVER", "softpipe", 1);
         start_driver(storyboard);
         std::vector<unsigned char> bytes = body();
         FILE* out = std::fopen(path, "wb");
@@ -199,6 +202,9 @@ std::vector<unsigned char> moved_show(Move run) {
             Checkpoints copies;
             SeekRun seek{rate, seed, step_held_music, &copies, nullptr};
             show_seek(moment + 5, seek);
+            // Back at the start, with the stacks emptied that the lattice's
+            // first frames fill: the copy must bring the driver's stacks back.
+            reset_show(seed);
             // Back from the copy two seconds before the moment.
             const SeekReport report = show_seek(moment, seek);
             if (report.from_frame != target - copies.interval) return std::vector<unsigned char>{};
@@ -214,6 +220,36 @@ std::vector<unsigned char> moved_show(Move run) {
         }
         return state_bytes();
     });
+}
+
+// The picture of the frame at the moment, on softpipe, whose pictures follow
+// from the state drawn alone: after a stepped run, or after a jump from a
+// copy (the seeks' frames drawn as small as the stepped run draws its unseen
+// ones, which does not change their state).
+std::vector<unsigned char> picture_at_moment(bool from_copy) {
+    return in_child(
+        "",
+        [from_copy] {
+            const long target = static_cast<long>(moment * rate);
+            if (from_copy) {
+                driver_fast_forward(true);
+                driver_run_frame(0);
+                Checkpoints copies;
+                SeekRun seek{rate, seed, step_held_music, &copies, nullptr};
+                show_seek(moment + 5, seek);
+                reset_show(seed);
+                show_seek(moment, seek);
+                driver_set_clock(static_cast<double>(target - 1) / rate);
+                driver_fast_forward(false);
+                driver_run_frame(target);
+            } else {
+                driver_run_to(0, target);
+            }
+            std::vector<unsigned char> rgb;
+            driver_read_picture(rgb);
+            return rgb;
+        },
+        true);
 }
 
 std::string write_storyboard(const char* text) {
@@ -297,4 +333,14 @@ TEST(ShowSeek, AStoryboardChangeForgetsTheCopiesThatFiredTheOldRecord) {
     EXPECT_EQ(from, last) << "the seek did not start from the latest copy left";
     EXPECT_TRUE(fresh == from_start) << "blocks that differ:" << differing_blocks(fresh, from_start);
     EXPECT_FALSE(stale == from_start) << "the changed record made no difference: the test shows nothing";
+}
+
+TEST(ShowSeek, TheFrameAfterAJumpFromACopyIsTheSteppedRunsPicture) {
+    const std::vector<unsigned char> stepped = picture_at_moment(false);
+    const std::vector<unsigned char> jumped = picture_at_moment(true);
+    ASSERT_EQ(stepped.size(), 1280u * 720 * 3) << "the stepped show did not finish";
+    ASSERT_EQ(jumped.size(), stepped.size()) << "the show jumping from a copy did not finish";
+    size_t differing = 0;
+    for (size_t i = 0; i < stepped.size(); i++) differing += stepped[i] != jumped[i];
+    EXPECT_EQ(differing, 0u) << "bytes of the picture that differ";
 }

@@ -25,6 +25,10 @@ PictureBox fit_picture(int screen_w, int screen_h);
 // Draws the composed picture into the window (black bars around it), swaps
 // buffers and asks for the next frame; the GL state is left as it was found.
 void present_frame();
+// The window black, with `draw` drawn into it (window pixels, as the overlay
+// below), swapped, and the GL state left as it was found: something to show
+// while no frame can be, such as the progress of a long seek.
+void present_message(void (*draw)(int width, int height));
 // Something drawn into the window on top of the picture, in window pixels
 // (width, height), before the swap: never part of the composed picture, so
 // captures don't show it. Null draws nothing.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 
 #include "app/frame.h"
@@ -53,13 +54,27 @@ const Checkpoint* latest_at_or_before(const Checkpoints& c, long frame) {
     return after == c.kept.begin() ? nullptr : &*(after - 1);
 }
 
-void keep(Checkpoints& c, long frame) {
+// Copies off the interval's grid, just before the targets of the last few
+// seeks: where the next jumps are likely to go again (a loop's start, Home).
+constexpr long landing_copies = 8;
+
+void keep(Checkpoints& c, long frame, bool landing) {
     auto at = std::lower_bound(c.kept.begin(), c.kept.end(), frame,
                                [](const Checkpoint& k, long f) { return k.frame < f; });
     if (at != c.kept.end() && at->frame == frame) return;
+    if (landing && std::count_if(c.kept.begin(), c.kept.end(),
+                                 [](const Checkpoint& k) { return k.landing > 0; }) >= landing_copies) {
+        auto oldest =
+            std::min_element(c.kept.begin(), c.kept.end(), [](const Checkpoint& a, const Checkpoint& b) {
+                return (a.landing > 0 ? a.landing : LONG_MAX) < (b.landing > 0 ? b.landing : LONG_MAX);
+            });
+        c.kept.erase(oldest);
+        at = std::lower_bound(c.kept.begin(), c.kept.end(), frame,
+                              [](const Checkpoint& k, long f) { return k.frame < f; });
+    }
     if (c.kept.size() >= c.limit) return;
-    c.kept.insert(
-        at, Checkpoint{frame, save_show(), save_matrix_stacks(), SeekClock{held_at, music_hold_count()}});
+    c.kept.insert(at, Checkpoint{frame, landing ? ++c.landings : 0, save_show(), save_matrix_stacks(),
+                                 SeekClock{held_at, music_hold_count()}});
 }
 }  // namespace
 
@@ -196,12 +211,12 @@ SeekReport show_seek(double seconds, const SeekRun& run) {
         const auto t = Clock::now();
         // Only copies of frames the stepping rule alone has drawn: the last
         // frames before a target are drawn for that target only.
-        if (run.checkpoints && k % run.checkpoints->interval == 0 && k + settle_last_frames < target)
-            keep(*run.checkpoints, k);
+        const long landing = target - settle_last_frames;
+        if (run.checkpoints && k <= landing && (k % run.checkpoints->interval == 0 || k == landing))
+            keep(*run.checkpoints, k, k % run.checkpoints->interval != 0);
         run.set_clock(static_cast<double>(k) / run.rate);
         if (frame_needs_drawing(k, target)) {
             draw_frame();
-            glFinish();
             report.picture_ms += ms_since(t);
         } else {
             step_frame();
@@ -210,7 +225,39 @@ SeekReport show_seek(double seconds, const SeekRun& run) {
         report.frames++;
         if (run.progress) run.progress(k + 1 - report.from_frame, target - report.from_frame);
     }
+    // The drawn frames are rasterised while the next ones step; what is left
+    // of them counts as picture.
+    const auto t = Clock::now();
+    glFinish();
+    report.picture_ms += ms_since(t);
     return report;
+}
+
+long extend_checkpoints(Checkpoints& c, Checkpoint& frontier, const SeekRun& run, long up_to,
+                        long max_frames) {
+    const Checkpoint* latest = latest_at_or_before(c, up_to);
+    if (!latest || (latest->frame / c.interval + 1) * c.interval > up_to) return 0;
+    const bool resume = frontier.frame > latest->frame && frontier.frame <= up_to;
+    const Checkpoint& from = resume ? frontier : *latest;
+    restore_show(from.show);
+    held_at = from.clock.stepped_to;
+    music_set_hold_count(from.clock.count);
+    MatrixStacks stacks = from.stacks;
+    long k = from.frame, steps = 0;
+    while (k < up_to && steps < max_frames && !frame_leaves_lasting_state(k) && demo.hidden_part_on == 0) {
+        run.set_clock(static_cast<double>(k) / run.rate);
+        step_frame();
+        ++k, ++steps;
+        if (k % c.interval == 0 && c.kept.size() < c.limit) {
+            auto at = std::lower_bound(c.kept.begin(), c.kept.end(), k,
+                                       [](const Checkpoint& kept, long f) { return kept.frame < f; });
+            if (at == c.kept.end() || at->frame != k)
+                c.kept.insert(at,
+                              Checkpoint{k, 0, save_show(), stacks, SeekClock{held_at, music_hold_count()}});
+        }
+    }
+    frontier = Checkpoint{k, 0, save_show(), std::move(stacks), SeekClock{held_at, music_hold_count()}};
+    return steps;
 }
 
 void show_seek(double seconds, double rate, unsigned seed, void (*set_clock)(double seconds)) {

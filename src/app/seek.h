@@ -107,6 +107,7 @@ struct SeekClock {
 // `frame` runs, the driver's stacks and the stepping clock as they stood then.
 struct Checkpoint {
     long frame = 0;
+    long landing = 0;  // kept off the interval, just before a seek's target: the seek's number
     ShowState show;
     MatrixStacks stacks;
     SeekClock clock;
@@ -120,6 +121,7 @@ struct Checkpoints {
     long interval = 60;
     size_t limit = 200;
     std::vector<Checkpoint> kept;
+    long landings = 0;  // copies kept off the interval so far
 };
 // Forgets every copy whose storyboard replay had reached `seconds` (records
 // at or after it changed, so those copies may hold their commands).
@@ -151,6 +153,17 @@ struct SeekRun {
 // the tables back as loaded first). The next frame drawn, at `seconds` or just
 // after, is the show at that moment.
 SeekReport show_seek(double seconds, const SeekRun& run);
+// Moves the copies on while the caller's own show is put aside (it saves and
+// restores it around the call, and gives a clock that moves no music it
+// hears): from `frontier`, where the last call stopped, or from the latest
+// copy at or before `up_to` when that is further on, steps at most
+// `max_frames` frames without a GL call towards frame `up_to`, keeping a copy
+// at every interval with the driver's stacks of the copy it started from
+// (stepped frames leave them be). Stops before a frame that must be drawn
+// and in the hidden part. Returns the frames stepped.
+long extend_checkpoints(Checkpoints& checkpoints, Checkpoint& frontier, const SeekRun& run, long up_to,
+                        long max_frames);
+
 // The same from the start, keeping no copies.
 void show_seek(double seconds, double rate, unsigned seed, void (*set_clock)(double seconds));
 

@@ -67,6 +67,14 @@ struct MusicHoldCount {
 MusicHoldCount music_hold_count();
 void music_set_hold_count(const MusicHoldCount& count);
 
+// Live player only: while on, the show's three streams answer from a stand-in
+// place instead of the real ones, which play on untouched and audible: reads,
+// play, stop, the hold's steps and places all go to the stand-in, and the
+// music counts as held. So the show can be stepped on elsewhere in its music
+// between two live frames. The stand-in starts from the place put with
+// music_put_place.
+void music_stand_in(bool on);
+
 // Offline player only: move its clock forward, mixing into the WAV file if one is open.
 void music_offline_advance(double seconds);
 // Offline player only: mix everything that plays into a 44100 Hz stereo 16-bit WAV file.

@@ -38,6 +38,7 @@ Stamp seen;
 std::vector<float> loaded_times;
 std::vector<char> loaded_keys;
 std::vector<StoryRecord> records;
+std::vector<StoryRecord> slot_records;
 
 Stamp stamp_of(const std::string& path) {
     Stamp s;
@@ -83,6 +84,7 @@ void take_snapshot() {
         if (t == storyboard_empty_time && key == storyboard_empty_key) continue;
         records.push_back({t, static_cast<char>(key)});
     }
+    slot_records = records;
     std::stable_sort(records.begin(), records.end(),
                      [](const StoryRecord& a, const StoryRecord& b) { return a.seconds < b.seconds; });
 }
@@ -166,6 +168,20 @@ std::vector<StoryRecord> storyboard_source_due(float seconds) {
 }
 
 const std::vector<StoryRecord>& storyboard_source_records() { return records; }
+
+const std::vector<StoryRecord>& storyboard_source_slot_records() { return slot_records; }
+
+float first_changed_record(const std::vector<StoryRecord>& before, const std::vector<StoryRecord>& after) {
+    // Up to the first slot that differs both fire alike; from there on any
+    // record of either may fire differently, or in another order within a
+    // frame, so the earliest of them bounds what stays the same.
+    size_t same = 0;
+    while (same < before.size() && same < after.size() && before[same] == after[same]) ++same;
+    float first = INFINITY;
+    for (const std::vector<StoryRecord>* list : {&before, &after})
+        for (size_t i = same; i < list->size(); ++i) first = std::min(first, (*list)[i].seconds);
+    return first;
+}
 
 double storyboard_source_bar_seconds() { return bar_seconds; }
 
