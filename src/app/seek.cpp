@@ -78,14 +78,6 @@ void keep(Checkpoints& c, long frame, bool landing) {
 }
 }  // namespace
 
-void hold_music_at_start() {
-    music_hold(true);
-    music_stop_all();
-    for (StreamHandle s : {main_stream, finale_stream, hidden_stream}) music_seek(s, 0);
-    music_play(main_stream);
-    held_at = 0;
-}
-
 void step_held_music(double seconds) {
     if (seconds > held_at) music_hold_advance(seconds - held_at);
     held_at = std::max(held_at, seconds);

@@ -167,10 +167,6 @@ long extend_checkpoints(Checkpoints& checkpoints, Checkpoint& frontier, const Se
 // The same from the start, keeping no copies.
 void show_seek(double seconds, double rate, unsigned seed, void (*set_clock)(double seconds));
 
-// The music for a seek on either player: every stream back at its start and
-// held, the main one playing, so that positions move only by the stepping
-// clock below.
-void hold_music_at_start();
 // The stepping clock for show_seek on held music: every playing stream moves
 // on to `seconds` (times never decrease).
 void step_held_music(double seconds);
