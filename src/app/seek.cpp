@@ -176,13 +176,19 @@ void forget_checkpoints_from(Checkpoints& checkpoints, float seconds) {
 size_t checkpoint_bytes(const Checkpoint& c) {
     size_t bytes = sizeof c;
     for (const SheetState* s : {&c.show.sheet_a, &c.show.sheet_b})
-        bytes += s->particles.capacity() * sizeof(Particle) + s->tip_rest_flags.capacity() * sizeof(int32_t);
+        bytes +=
+            s->particles.capacity() * sizeof(ParticleState) + s->tip_rest_flags.capacity() * sizeof(int32_t);
     bytes += (c.stacks.modelview.capacity() + c.stacks.projection.capacity()) * sizeof(std::array<float, 16>);
     return bytes;
 }
 
 SeekReport show_seek(double seconds, const SeekRun& run) {
     SeekReport report;
+    // The last frame drawn may still be in the rasteriser's hands: its time
+    // is the picture's, not the state's.
+    const auto drawn = Clock::now();
+    glFinish();
+    report.picture_ms = ms_since(drawn);
     const auto begun = Clock::now();
     const long target = static_cast<long>(std::ceil(seconds * run.rate));
     // The last frames before the target are drawn to settle the GL state, so

@@ -115,11 +115,11 @@ struct Checkpoint {
 
 // The copies kept by seeks at one rate, every `interval` frames, by frame.
 // A seek starts from the latest one at or before its target and keeps new
-// ones as it passes their frames; `limit` bounds how many are kept (about
-// 3.1 MB each, nearly all of it the two sheets' particles).
+// ones as it passes their frames; `limit` bounds how many are kept (1.6 MB
+// each, nearly all of it the two sheets' particles).
 struct Checkpoints {
-    long interval = 60;
-    size_t limit = 200;
+    long interval = 30;
+    size_t limit = 300;
     std::vector<Checkpoint> kept;
     long landings = 0;  // copies kept off the interval so far
 };

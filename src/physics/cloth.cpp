@@ -124,7 +124,9 @@ void pin_last_row(ClothSheet& sheet, bool pinned) {
 
 SheetState save_sheet(const ClothSheet& sheet) {
     SheetState s;
-    s.particles = sheet.particles;
+    s.particles.reserve(sheet.particles.size());
+    for (const Particle& p : sheet.particles)
+        s.particles.push_back({p.position, p.velocity, p.normal, p.flags});
     const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
     for (size_t k = tips; k < sheet.rest_state.size(); k++)
         s.tip_rest_flags.push_back(sheet.rest_state[k].flags);
@@ -135,8 +137,12 @@ SheetState save_sheet(const ClothSheet& sheet) {
 }
 
 void restore_sheet(ClothSheet& sheet, const SheetState& state) {
-    // Element by element: the vector keeps its storage, which the springs point into.
-    std::copy(state.particles.begin(), state.particles.end(), sheet.particles.begin());
+    // Into the particles the springs point at.
+    for (size_t k = 0; k < state.particles.size() && k < sheet.particles.size(); k++) {
+        Particle& p = sheet.particles[k];
+        const ParticleState& from = state.particles[k];
+        p.position = from.position, p.velocity = from.velocity, p.normal = from.normal, p.flags = from.flags;
+    }
     const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
     for (size_t k = 0; k < state.tip_rest_flags.size(); k++)
         sheet.rest_state[tips + k].flags = state.tip_rest_flags[k];

@@ -68,13 +68,21 @@ extern ClothSheet cloth_a, cloth_b;
 // springs aimed at its own particles.
 void rebuild_sheets();
 
-// What a frame changes in a sheet, as a value: every particle, the pins of
-// the tips in the rest state ("z" and "x" set and clear them), and the
-// anchor. The rest of a sheet (its shape, springs and constants) is fixed
-// once built. Putting it back copies into the sheet's own particles, so its
-// springs stay aimed at them.
+// What a frame changes in a sheet, as a value: each particle's motion, normal
+// and pins, the pins of the tips in the rest state ("z" and "x" set and clear
+// them), and the anchor. The rest of a sheet is fixed once built (its shape,
+// springs, masses) or worked out afresh in every step before it is read (the
+// forces, and the saved position and velocity of the integrator's half step;
+// a pinned particle's force is never read, and the roots are put back from
+// the rest state every frame). Putting it back writes into the sheet's own
+// particles, so its springs stay aimed at them.
+struct ParticleState {
+    Vec3 position, velocity, normal;
+    int32_t flags = 1;
+    bool operator==(const ParticleState&) const = default;
+};
 struct SheetState {
-    std::vector<Particle> particles;
+    std::vector<ParticleState> particles;
     std::vector<int32_t> tip_rest_flags;
     Vec3 anchor_offset;
     float anchor_spin = 0;

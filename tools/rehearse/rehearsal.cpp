@@ -5,9 +5,9 @@
 // still from then on), that plus the new stream's position: the same clock
 // the stepping follows.
 //
-// Jumps start from copies of the show kept every two seconds of show time by
-// every seek, so a jump into ground any seek has covered steps two seconds at
-// most. While a seek runs, the window shows its progress a few times a second
+// Jumps start from copies of the show kept every second of show time by
+// every seek and behind the live music, so a jump into ground the rehearsal
+// has covered steps a second at most. While a seek runs, the window shows its progress a few times a second
 // and the keyboard is read: Escape and "q" end the program at once, other
 // command keys wait and fire at the moment the jump lands on.
 #include "rehearsal.h"
@@ -41,10 +41,10 @@ namespace {
 // half the frames that 60 would.
 constexpr double step_rate = 30;
 constexpr int poll_period_ms = 500;
-// Copies every 2 s of show time, 3.1 MB each (the two sheets' particles): the
-// main show and four minutes of credits or hidden part, 620 MB at most.
-constexpr long checkpoint_interval = 60;
-constexpr size_t checkpoint_limit = 200;
+// Copies every second of show time, 1.6 MB each (the two sheets' particles):
+// the main show and two minutes of credits or hidden part, 490 MB at most.
+constexpr long checkpoint_interval = 30;
+constexpr size_t checkpoint_limit = 300;
 // While a seek runs: how often the keyboard is read, and the progress drawn.
 constexpr double seek_events_period = 0.1, seek_progress_period = 0.25;
 // While the music plays, copies follow it up to a bar ahead: after each live
