@@ -7,9 +7,10 @@
 //
 // Jumps start from copies of the show kept every second of show time by
 // every seek and behind the live music, so a jump into ground the rehearsal
-// has covered steps a second at most. While a seek runs, the window shows its progress a few times a second
-// and the keyboard is read: Escape and "q" end the program at once, other
-// command keys wait and fire at the moment the jump lands on.
+// has covered steps a second at most. While a seek runs, the window shows its
+// progress a few times a second and the keyboard is read: Escape and "q" end
+// the program at once, other command keys wait and fire at the moment the
+// jump lands on.
 #include "rehearsal.h"
 
 #include <GL/glew.h>
@@ -192,7 +193,7 @@ void seek_progress(long done, long total) {
 // that the ground the music has played is covered by copies as a seek covers
 // it: a copy of a live frame would not do, its steps are the display's.
 void follow_music_with_copies() {
-    if (demo.hidden_part_on != 0) return;
+    if (demo.hidden_part_on != 0 || checkpoints.kept.size() >= checkpoints.limit) return;
     const long music_frame = static_cast<long>(music_seconds() * step_rate);
     const long steps =
         std::clamp(2 * (music_frame - followed_music_frame), copy_steps_least, copy_steps_most);
