@@ -2,13 +2,14 @@
 // stepped to a moment the way the capture tool steps (drawing only the frames
 // frame_needs_drawing names), a show moved there by the rehearsal's jump
 // (show_seek, after running past the moment first, so its reset is tested
-// too), and one moved there from a copy kept by an earlier seek, must each
-// hold exactly the state of a show that drew every frame: every block of
-// ShowState, and the GL state a frame leaves for the next (matrix stacks,
-// saved attributes, current values). The moment lies after the first frames
-// of the lattice, which fill the projection stack. Then the copies against a
-// changed storyboard, and the picture after a jump from a copy. Each show
-// runs in a child process of its own.
+// too), and one moved there from a copy kept on the way (as the rehearsal
+// keeps them behind the live music) must each hold exactly the state of a
+// show that drew every frame: every block of ShowState, and the GL state a
+// frame leaves for the next (matrix stacks, saved attributes, current
+// values). The moment lies after the first frames of the lattice, which fill
+// the projection stack. Then the copies against a changed storyboard, and the
+// picture after a jump from a copy. Each show runs in a child process of its
+// own.
 #include <GL/glew.h>
 
 #include <cstdio>
@@ -199,13 +200,19 @@ std::vector<unsigned char> moved_show(Move run) {
             driver_run_to(0, target + static_cast<long>(5 * rate));
             show_seek(moment, rate, seed, step_held_music);
         } else if (run == Move::from_copy) {
+            // Copies up to 25 s by a seek, then on past the moment as the
+            // rehearsal makes them behind the live music.
             Checkpoints copies;
             SeekRun seek{rate, seed, step_held_music, &copies, nullptr};
-            show_seek(moment + 5, seek);
+            show_seek(moment - 5, seek);
+            Checkpoint frontier;
+            frontier.frame = -1;
+            while (extend_checkpoints(copies, frontier, seek, target + copies.interval, 25) > 0) {
+            }
             // Back at the start, with the stacks emptied that the lattice's
             // first frames fill: the copy must bring the driver's stacks back.
             reset_show(seed);
-            // Back from the copy an interval before the moment.
+            // Then to the moment from the copy an interval before it.
             const SeekReport report = show_seek(moment, seek);
             if (report.from_frame != target - copies.interval) return std::vector<unsigned char>{};
         } else {
