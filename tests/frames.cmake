@@ -10,7 +10,9 @@ if(NOT TANGLE_SANITIZE)
   # way; softpipe draws the same state the same way every time.
   set_property(TEST test_show_moments APPEND PROPERTY ENVIRONMENT "GALLIUM_DRIVER=softpipe")
 endif()
-# The rehearsal's jump (show_seek) lands on the capture tool's stepped state.
+# The rehearsal's jump (show_seek, from the start or from a kept copy) lands
+# on the capture tool's stepped state, and the next picture on softpipe is the
+# stepped run's (the children that draw it choose softpipe themselves).
 if(NOT TANGLE_SANITIZE)
   tangle_test(test_show_seek LABEL gl SOURCES tests/show_seek_test.cpp LIBS tangle_frame_driver)
   set_tests_properties(test_show_seek PROPERTIES TIMEOUT 300)

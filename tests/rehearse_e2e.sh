@@ -9,6 +9,8 @@
 #     back to the moment, and a "q" 3 s ahead ends it, status 0, within 10 s.
 #  2. --loop S:S+2: presses over 6 s are all recorded between S and S + 2.5;
 #     SIGTERM ends it with status 0.
+#  3. --from S: "q" pressed a second into the stepping ends it within 2 s,
+#     status 0, saying so.
 # Usage: rehearse_e2e.sh path/to/tangle-rehearse [S]   (S defaults to 120 s;
 # REHEARSE_STEP_WAIT is how long a jump to S may take, default 120 s)
 set -u
@@ -93,6 +95,9 @@ send Right
 after=$(music_now)
 check "Right jumps a bar (2 s) ahead ($before, $after)" \
   'awk -v b="$before" -v a="$after" "BEGIN { exit !(a - b > 1.9 && a - b < 3) }"'
+check "the jump went from a kept copy of the show, and said so" \
+  'grep -q "^tangle: jumped to .* s: state in [0-9]* ms (restored .* s, [0-9]* steps), picture in [0-9]* ms$" "$work/err" &&
+   ! grep "^tangle: jumped to" "$work/err" | tail -1 | grep -q "restored 0.00 s"'
 printf '%s k\n' "$(awk -v a="$after" 'BEGIN { printf "%.3f", a + 60 }')" >> "$story"
 for _ in $(seq 1 50); do grep -q "playing on" "$work/err" && break; sleep 0.1; done
 check "a record added ahead of the music reloads without a jump" 'grep -q "story.dat: reloaded; nothing before .* changed, playing on" "$work/err"'
@@ -128,4 +133,17 @@ wait_exit 10
 check "SIGTERM ends it with status 0" '[ "$status" = 0 ]'
 
 [ $fail = 0 ] || { echo "stderr of the second run:"; sed 's/^/  /' "$work/err"; }
+
+# 3. Ended in the middle of the first stepping.
+rm -f "$rec"
+: > "$work/err"
+SDL_AUDIODRIVER=dummy "$rehearse" --data "$work/data" --storyboard "$story" --from "$from" >"$work/out" 2>"$work/err" &
+pid=$!
+wid=""
+for _ in $(seq 1 50); do wid=$(xdotool search --onlyvisible --name Tangle 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
+sleep 1
+send q
+wait_exit 2
+check "q a second into the stepping ends it within 2 s (status $status after $took s)" \
+  '[ "$status" = 0 ] && grep -q "^tangle: ended while stepping to" "$work/err"'
 exit $fail

@@ -2,6 +2,7 @@
 // reloads (kept when the new one is bad, with file and line), cue sheets with
 // their tempo, and what the overlay says about time and records.
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -122,6 +123,26 @@ TEST(RehearseStoryboard, ABadFileIsReportedByLineAndChangesNothing) {
     EXPECT_FALSE(storyboard_source_changed()) << "reported once, not at every look";
     ASSERT_EQ(storyboard_source_records().size(), 2u);
     EXPECT_EQ(storyboard_keys[1], ';');
+}
+
+// A reload keeps the copies of the show whose replay stopped before this
+// time: an edit must bound every record that could fire differently.
+TEST(RehearseStoryboard, TheFirstChangedRecordBoundsWhatAReloadKeeps) {
+    const std::vector<StoryRecord> story{{10, 'A'}, {10, 'B'}, {20, 'd'}, {30, 'e'}};
+    EXPECT_EQ(first_changed_record(story, story), INFINITY);
+    auto edited = story;
+    edited.push_back({50, 'k'});
+    EXPECT_EQ(first_changed_record(story, edited), 50) << "a record added ahead";
+    edited = story;
+    edited[2].key = 'r';
+    EXPECT_EQ(first_changed_record(story, edited), 20) << "a key changed";
+    edited.erase(edited.begin() + 2);
+    EXPECT_EQ(first_changed_record(story, edited), 20) << "a record removed";
+    edited = story;
+    std::swap(edited[0], edited[1]);
+    EXPECT_EQ(first_changed_record(story, edited), 10) << "two records of one frame swapped in the file";
+    edited = {{30, 'e'}, {10, 'A'}, {10, 'B'}, {20, 'd'}};
+    EXPECT_EQ(first_changed_record(story, edited), 10) << "a later record moved to the top of the file";
 }
 
 TEST(RehearseStoryboard, CueSheetsCompileWithTheirTempoAndFailWithTheirLine) {

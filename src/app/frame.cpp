@@ -129,7 +129,10 @@ PictureBox fit_picture(int screen_w, int screen_h) {
     return PictureBox{(screen_w - fit_w) / 2, (screen_h - fit_h) / 2, fit_w, fit_h};
 }
 
-void present_frame() {
+namespace {
+// The window: black, the composed picture in its box when `picture`, then
+// `draw` on top; the GL state a frame leaves is put back before the swap.
+void present_window(bool picture, void (*draw)(int width, int height)) {
     const PictureBox box = fit_picture(screen_width, screen_height);
     const bool unscaled = box.width == compose_width && box.height == compose_height;
     // Everything changed here is put back, so the next frame starts from the
@@ -169,13 +172,15 @@ void present_frame() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0), glVertex2f(-1, -1);
-    glTexCoord2f(1, 0), glVertex2f(1, -1);
-    glTexCoord2f(1, 1), glVertex2f(1, 1);
-    glTexCoord2f(0, 1), glVertex2f(-1, 1);
-    glEnd();
-    if (window_overlay) window_overlay(screen_width, screen_height);
+    if (picture) {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex2f(-1, -1);
+        glTexCoord2f(1, 0), glVertex2f(1, -1);
+        glTexCoord2f(1, 1), glVertex2f(1, 1);
+        glTexCoord2f(0, 1), glVertex2f(-1, 1);
+        glEnd();
+    }
+    if (draw) draw(screen_width, screen_height);
 
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(projection);
@@ -184,8 +189,15 @@ void present_frame() {
     glPopAttrib();
     glUseProgram(static_cast<GLuint>(program));
     glutSwapBuffers();
+}
+}  // namespace
+
+void present_frame() {
+    present_window(true, window_overlay);
     glutPostRedisplay();
 }
+
+void present_message(void (*draw)(int width, int height)) { present_window(false, draw); }
 
 void set_window_overlay(void (*draw)(int width, int height)) { window_overlay = draw; }
 

@@ -5,14 +5,9 @@
 // every other subsystem; all of it runs on the main thread.
 #pragma once
 
-extern float music_seconds_now;          // main stream seconds read at the start of this frame
-extern float music_seconds_prev;         // the same, previous frame
-extern float frame_step;                 // 1.0 per 0.0333 s of music since the previous frame
-extern int window_width, window_height;  // the composed picture's size: 1280 x 720
+#include "core/clock.h"  // music_seconds_now, music_seconds_prev, frame_step, compute_frame_step
 
-// frame_step from two consecutive positions: the float quotient by 0.0333f,
-// exactly 1 when it comes out 0.
-float compute_frame_step(float seconds_now, float seconds_prev);
+extern int window_width, window_height;  // the composed picture's size: 1280 x 720
 
 // The clear colour's red, green and blue for a demo_time.
 void choose_clear_colour(float time, float rgb[3]);
@@ -30,6 +25,10 @@ PictureBox fit_picture(int screen_w, int screen_h);
 // Draws the composed picture into the window (black bars around it), swaps
 // buffers and asks for the next frame; the GL state is left as it was found.
 void present_frame();
+// The window black, with `draw` drawn into it (window pixels, as the overlay
+// below), swapped, and the GL state left as it was found: something to show
+// while no frame can be, such as the progress of a long seek.
+void present_message(void (*draw)(int width, int height));
 // Something drawn into the window on top of the picture, in window pixels
 // (width, height), before the swap: never part of the composed picture, so
 // captures don't show it. Null draws nothing.

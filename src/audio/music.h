@@ -45,6 +45,36 @@ void music_hold_advance(double seconds);
 // on from there, or stands there while held or stopped.
 void music_seek(StreamHandle stream, double seconds);
 
+// The music's place as a value: where each of the show's three streams
+// stands (mixer frames) and whether it plays. Putting a place back holds the
+// music there, with a fresh count for music_hold_advance.
+constexpr int show_stream_count = 3;  // main, finale, hidden
+struct MusicPlace {
+    double frames[show_stream_count] = {0, 0, 0};
+    bool playing[show_stream_count] = {false, false, false};
+    bool operator==(const MusicPlace&) const = default;
+};
+MusicPlace music_place();
+void music_put_place(const MusicPlace& place);
+// The hold's count of music_hold_advance steps since it began, which the
+// next step is rounded against: put back with a place, stepping on from it
+// moves every stream exactly as stepping on from where it was taken did.
+struct MusicHoldCount {
+    double seconds = 0;
+    int64_t frames = 0;
+    bool operator==(const MusicHoldCount&) const = default;
+};
+MusicHoldCount music_hold_count();
+void music_set_hold_count(const MusicHoldCount& count);
+
+// Live player only: while on, the show's three streams answer from a stand-in
+// place instead of the real ones, which play on untouched and audible: reads,
+// play, stop, the hold's steps and places all go to the stand-in, and the
+// music counts as held. So the show can be stepped on elsewhere in its music
+// between two live frames. The stand-in starts from the place put with
+// music_put_place.
+void music_stand_in(bool on);
+
 // Offline player only: move its clock forward, mixing into the WAV file if one is open.
 void music_offline_advance(double seconds);
 // Offline player only: mix everything that plays into a 44100 Hz stereo 16-bit WAV file.

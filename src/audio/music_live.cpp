@@ -47,6 +47,19 @@ bool held = false;
 double hold_seconds = 0;  // summed music_hold_advance steps since the hold began
 int64_t hold_frames = 0;  // the same, in mixer frames already given out
 
+// The stand-in place the show's streams answer from while standing_in.
+bool standing_in = false;
+MusicPlace stand_in;
+MusicHoldCount stand_in_count;
+
+// The stand-in slot of a stream: 0 to 2 for the show's streams, else -1.
+int stand_in_slot(StreamHandle stream) {
+    if (!standing_in || stream == 0) return -1;
+    if (stream == main_stream) return 0;
+    if (stream == finale_stream) return 1;
+    return stream == hidden_stream ? 2 : -1;
+}
+
 double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_origin).count();
 }
@@ -126,7 +139,7 @@ bool music_init() {
 }
 
 void music_start() {
-    if (device_open) SDL_PauseAudio(0);
+    if (device_open && !standing_in) SDL_PauseAudio(0);
 }
 
 StreamHandle music_open(const char* path, bool loop) {
@@ -141,6 +154,10 @@ void music_free(StreamHandle stream) {
 
 void music_play(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) {
+        if (const int slot = stand_in_slot(stream); slot >= 0) stand_in.playing[slot] = true;
+        return;
+    }
     MixStream* s = mixer_find(stream);
     if (!s || s->playing) return;
     if (held) {
@@ -160,6 +177,10 @@ void music_play(StreamHandle stream) {
 void music_stop_all() {
     {
         std::lock_guard<std::mutex> guard(lock);
+        if (standing_in) {
+            for (bool& playing : stand_in.playing) playing = false;
+            return;
+        }
         double t = now();
         for (int i = 0; i < max_streams; ++i) {
             MixStream* s = mixer_stream_at(i);
@@ -183,6 +204,8 @@ uint64_t music_position_bytes(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
     MixStream* s = mixer_find(stream);
     if (!s) return 0;
+    if (const int slot = stand_in_slot(stream); slot >= 0)
+        return mixer_position_bytes(*s, stand_in.frames[slot], keeps_clock(*s));
     double frames = stream_frames(*s, now());
     mixer_note_end(*s, frames, keeps_clock(*s));
     return mixer_position_bytes(*s, frames, keeps_clock(*s));
@@ -195,6 +218,7 @@ double music_bytes_to_seconds(StreamHandle stream, uint64_t bytes) {
 
 bool music_playing(StreamHandle stream) {
     std::lock_guard<std::mutex> guard(lock);
+    if (const int slot = stand_in_slot(stream); slot >= 0) return stand_in.playing[slot];
     const MixStream* s = mixer_find(stream);
     return s && s->playing;
 }
@@ -202,6 +226,10 @@ bool music_playing(StreamHandle stream) {
 void music_hold(bool on) {
     {
         std::lock_guard<std::mutex> guard(lock);
+        if (standing_in) {
+            stand_in_count = MusicHoldCount{};
+            return;
+        }
         double t = now();
         hold_seconds = 0;
         hold_frames = 0;
@@ -219,10 +247,20 @@ void music_hold(bool on) {
     if (device_open) SDL_PauseAudio(on ? 1 : 0);
 }
 
-bool music_held() { return held; }
+bool music_held() { return held || standing_in; }
 
 void music_hold_advance(double seconds) {
     std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) {
+        if (!(seconds > 0)) return;
+        stand_in_count.seconds += seconds;
+        const int64_t target = std::llround(stand_in_count.seconds * mix_rate);
+        const double step = static_cast<double>(target - stand_in_count.frames);
+        stand_in_count.frames = target;
+        for (int i = 0; i < show_stream_count; ++i)
+            if (stand_in.playing[i]) stand_in.frames[i] += step;
+        return;
+    }
     if (!held || !(seconds > 0)) return;
     hold_seconds += seconds;
     const int64_t target = std::llround(hold_seconds * mix_rate);
@@ -237,8 +275,64 @@ void music_hold_advance(double seconds) {
 
 void music_seek(StreamHandle stream, double seconds) {
     std::lock_guard<std::mutex> guard(lock);
+    if (const int slot = stand_in_slot(stream); slot >= 0) {
+        stand_in.frames[slot] = std::max(0.0, seconds) * mix_rate;
+        return;
+    }
     MixStream* s = mixer_find(stream);
     if (!s) return;
     mixer_set_held(*s, keeps_clock(*s), std::max(0.0, seconds) * mix_rate);
     if (!held) mixer_release(*s, keeps_clock(*s), now());
+}
+
+MusicPlace music_place() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) return stand_in;
+    MusicPlace place;
+    const double t = now();
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        const MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        place.frames[i] = stream_frames(*s, t);
+        place.playing[i] = s->playing;
+    }
+    return place;
+}
+
+void music_put_place(const MusicPlace& place) {
+    music_hold(true);
+    std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) {
+        stand_in = place;
+        return;
+    }
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        mixer_set_held(*s, keeps_clock(*s), place.frames[i]);
+        s->playing = place.playing[i];
+    }
+}
+
+MusicHoldCount music_hold_count() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) return stand_in_count;
+    return held ? MusicHoldCount{hold_seconds, hold_frames} : MusicHoldCount{};
+}
+
+void music_set_hold_count(const MusicHoldCount& count) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (standing_in) {
+        stand_in_count = count;
+        return;
+    }
+    hold_seconds = count.seconds;
+    hold_frames = count.frames;
+}
+
+void music_stand_in(bool on) {
+    std::lock_guard<std::mutex> guard(lock);
+    standing_in = on;
 }

@@ -215,3 +215,36 @@ void music_seek(StreamHandle stream, double seconds) {
     mixer_set_held(*s, false, frames);
     if (!held) mixer_release(*s, false, now());
 }
+
+MusicPlace music_place() {
+    MusicPlace place;
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        const MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        place.frames[i] = s->decoded ? static_cast<double>(s->mixed) : mixer_clock_frames(*s, now());
+        place.playing[i] = s->playing;
+    }
+    return place;
+}
+
+void music_put_place(const MusicPlace& place) {
+    music_hold(true);
+    const StreamHandle streams[show_stream_count] = {main_stream, finale_stream, hidden_stream};
+    for (int i = 0; i < show_stream_count; ++i) {
+        MixStream* s = mixer_find(streams[i]);
+        if (!s) continue;
+        mixer_set_held(*s, !s->decoded, place.frames[i]);
+        s->clock_since = now();
+        s->playing = place.playing[i];
+    }
+}
+
+MusicHoldCount music_hold_count() {
+    return held ? MusicHoldCount{hold_seconds, hold_frames} : MusicHoldCount{};
+}
+
+void music_set_hold_count(const MusicHoldCount& count) {
+    hold_seconds = count.seconds;
+    hold_frames = count.frames;
+}

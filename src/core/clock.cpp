@@ -1,11 +1,7 @@
 // clock.cpp: storage of the demo clock and the frame step.
 #include "core/clock.h"
 
-float demo_time = 0;
-double demo_time_d = 0;
-float music_seconds_now = 0;
-float music_seconds_prev = 0;
-float frame_step = 0;
+ClockState show_clock;
 
 float compute_frame_step(float seconds_now, float seconds_prev) {
     float moved = seconds_now - seconds_prev;
@@ -13,9 +9,4 @@ float compute_frame_step(float seconds_now, float seconds_prev) {
     return step == 0.0f ? 1.0f : step;
 }
 
-void reset_clock() {
-    demo_time = 0;
-    demo_time_d = 0;
-    music_seconds_now = music_seconds_prev = 0;
-    frame_step = 0;
-}
+void reset_clock() { show_clock = ClockState{}; }

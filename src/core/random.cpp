@@ -14,3 +14,7 @@ int random_next() {
 }
 
 void random_seed(unsigned seed) { random_state = seed; }
+
+RandomState random_save() { return RandomState{random_state}; }
+
+void random_restore(RandomState state) { random_state = state.value; }

@@ -5,8 +5,18 @@
 // before main runs and always get the same sequence.
 #pragma once
 
+#include <cstdint>
+
 // Returns the next value, 0 to 32767.
 int random_next();
 
 // Restarts the sequence from `seed`.
 void random_seed(unsigned seed);
+
+// The generator's state as a value, to keep and put back.
+struct RandomState {
+    uint32_t value = 1;
+    bool operator==(const RandomState&) const = default;
+};
+RandomState random_save();
+void random_restore(RandomState state);

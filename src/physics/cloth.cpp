@@ -5,6 +5,8 @@
 // layout. Depends on app/random.h.
 #include "physics/cloth.h"
 
+#include <algorithm>
+
 #include "core/random.h"
 
 namespace {
@@ -118,4 +120,33 @@ void pin_last_row(ClothSheet& sheet, bool pinned) {
             r.flags &= ~particle_pin_bit;
         }
     }
+}
+
+SheetState save_sheet(const ClothSheet& sheet) {
+    SheetState s;
+    s.particles.reserve(sheet.particles.size());
+    for (const Particle& p : sheet.particles)
+        s.particles.push_back({p.position, p.velocity, p.normal, p.flags});
+    const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
+    for (size_t k = tips; k < sheet.rest_state.size(); k++)
+        s.tip_rest_flags.push_back(sheet.rest_state[k].flags);
+    s.anchor_offset = sheet.anchor_offset;
+    s.anchor_spin = sheet.anchor_spin;
+    s.anchor_tilt = sheet.anchor_tilt;
+    return s;
+}
+
+void restore_sheet(ClothSheet& sheet, const SheetState& state) {
+    // Into the particles the springs point at.
+    for (size_t k = 0; k < state.particles.size() && k < sheet.particles.size(); k++) {
+        Particle& p = sheet.particles[k];
+        const ParticleState& from = state.particles[k];
+        p.position = from.position, p.velocity = from.velocity, p.normal = from.normal, p.flags = from.flags;
+    }
+    const size_t tips = static_cast<size_t>(sheet.rows - 1) * sheet.columns;
+    for (size_t k = 0; k < state.tip_rest_flags.size(); k++)
+        sheet.rest_state[tips + k].flags = state.tip_rest_flags[k];
+    sheet.anchor_offset = state.anchor_offset;
+    sheet.anchor_spin = state.anchor_spin;
+    sheet.anchor_tilt = state.anchor_tilt;
 }

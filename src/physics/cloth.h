@@ -15,6 +15,7 @@
 
 struct Vec3 {
     double x = 0, y = 0, z = 0;
+    bool operator==(const Vec3&) const = default;
 };
 
 inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
@@ -35,6 +36,7 @@ struct Particle {
     int32_t flags = 1;
     float mass = 0;
     Vec3 position, velocity, force, normal, saved_position, saved_velocity;
+    bool operator==(const Particle&) const = default;
 };
 
 inline bool particle_pinned(const Particle& p) { return (p.flags & particle_pin_bit) != 0; }
@@ -65,6 +67,31 @@ extern ClothSheet cloth_a, cloth_b;
 // its state before anything drew from it). Moving a built sheet in keeps its
 // springs aimed at its own particles.
 void rebuild_sheets();
+
+// What a frame changes in a sheet, as a value: each particle's motion, normal
+// and pins, the pins of the tips in the rest state ("z" and "x" set and clear
+// them), and the anchor. The rest of a sheet is fixed once built (its shape,
+// springs, masses) or worked out afresh in every step before it is read (the
+// forces, and the saved position and velocity of the integrator's half step;
+// a pinned particle's force is never read, and the roots are put back from
+// the rest state every frame). Putting it back writes into the sheet's own
+// particles, so its springs stay aimed at them.
+struct ParticleState {
+    Vec3 position, velocity, normal;
+    int32_t flags = 1;
+    bool operator==(const ParticleState&) const = default;
+};
+struct SheetState {
+    std::vector<ParticleState> particles;
+    std::vector<int32_t> tip_rest_flags;
+    Vec3 anchor_offset;
+    float anchor_spin = 0;
+    float anchor_tilt = 0;
+    bool operator==(const SheetState&) const = default;
+};
+SheetState save_sheet(const ClothSheet& sheet);
+// `state` must come from a sheet of the same shape.
+void restore_sheet(ClothSheet& sheet, const SheetState& state);
 
 inline Particle& sheet_particle(ClothSheet& s, int row, int column) {
     return s.particles[static_cast<size_t>(row) * s.columns + column];

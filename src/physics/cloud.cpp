@@ -7,11 +7,11 @@
 #include "core/demo_state.h"
 #include "core/random.h"
 
-Vec3 cloud_positions[cloud_size];
+CloudState cloud_state;
 
 namespace {
 
-int trail_counter = 0;
+int& trail_counter = cloud_state.trail_counter;
 
 double draw_unit() { return random_next() / 32767.0; }
 

@@ -14,7 +14,15 @@
 constexpr int cloud_size = 1000;
 constexpr double cloud_half_edge = 18.0;
 
-extern Vec3 cloud_positions[cloud_size];
+// The cloud's state as one block: the points, and the frames counted toward
+// the trail's next jump.
+struct CloudState {
+    Vec3 positions[cloud_size];
+    int trail_counter = 0;
+    bool operator==(const CloudState&) const = default;
+};
+extern CloudState cloud_state;
+inline Vec3 (&cloud_positions)[cloud_size] = cloud_state.positions;
 
 static_assert(sizeof(Vec3) == 3 * sizeof(double), "the cloud is read as a flat double array");
 inline const double* cloud_flat() { return &cloud_positions[0].x; }

@@ -20,11 +20,7 @@
 #include "text/font.h"
 #include "text/overlays.h"
 
-int ticker_index = 0;
-int sequence_wait = 0;
-float panel_offset[3] = {0, 0, 0};
-float panel_angles[3] = {0, 0, 0};
-int grid_frames = 0, grid_columns = 0, grid_full = 0, grid_shift = 0;
+CaptionState caption_state;
 
 namespace {
 
@@ -159,12 +155,7 @@ PanelPose step_panel_sequence(float time) {
 
 // --- Advancing ----------------------------------------------------------------
 
-void reset_captions() {
-    ticker_index = 0;
-    sequence_wait = 0;
-    for (int k = 0; k < 3; k++) panel_offset[k] = panel_angles[k] = 0;
-    grid_frames = grid_columns = grid_full = grid_shift = 0;
-}
+void reset_captions() { caption_state = CaptionState{}; }
 
 void advance_captions() {
     if (!captions_running(demo.sequence_mode, demo_time, finale_started)) return;

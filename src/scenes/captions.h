@@ -34,12 +34,24 @@ void draw_captions();
 void draw_countdown_pass();
 void draw_closing_sequence(const PanelPose& pose);
 
-// --- State (program-static; reset_captions puts it back) ----------------------
-extern int ticker_index;   // storyboard slot on the ticker's centre line
-extern int sequence_wait;  // frames of the pause between the panel's two swings
-extern float panel_offset[3];
-extern float panel_angles[3];
-extern int grid_frames, grid_columns, grid_full, grid_shift;
+// --- State (one block; reset_captions puts it back) ---------------------------
+struct CaptionState {
+    int ticker_index = 0;   // storyboard slot on the ticker's centre line
+    int sequence_wait = 0;  // frames of the pause between the panel's two swings
+    float panel_offset[3] = {0, 0, 0};
+    float panel_angles[3] = {0, 0, 0};
+    int grid_frames = 0, grid_columns = 0, grid_full = 0, grid_shift = 0;
+    bool operator==(const CaptionState&) const = default;
+};
+extern CaptionState caption_state;
+inline int& ticker_index = caption_state.ticker_index;
+inline int& sequence_wait = caption_state.sequence_wait;
+inline float (&panel_offset)[3] = caption_state.panel_offset;
+inline float (&panel_angles)[3] = caption_state.panel_angles;
+inline int& grid_frames = caption_state.grid_frames;
+inline int& grid_columns = caption_state.grid_columns;
+inline int& grid_full = caption_state.grid_full;
+inline int& grid_shift = caption_state.grid_shift;
 
 // --- Pure rules ---------------------------------------------------------------
 

@@ -10,9 +10,11 @@
 #include "effects/shapes.h"
 #include "text/font.h"
 
+HiddenState hidden_state;
+
 namespace {
 
-HiddenState hidden;
+HiddenState& hidden = hidden_state;
 // Reused every frame: up to 1,250 dots and 50 glyphs.
 std::vector<HiddenDot> hidden_dots;
 std::vector<HiddenGlyph> hidden_glyphs;

@@ -53,7 +53,11 @@ struct HiddenState {
     int dot_count = 1;          // dots the pattern loop draws; set by the patterns
     int pozycja = 0;            // first visible character of `napis`
     float posx = 0.0f;          // scroll offset in pixels, 0 down to -62
+    bool operator==(const HiddenState&) const = default;
 };
+
+// The program's one hidden part, which advance_hidden_part runs.
+extern HiddenState hidden_state;
 
 // One dot of the pattern: a rectangle in unit coordinates and its colour.
 // Colour components may exceed 1 (GL clamps them).

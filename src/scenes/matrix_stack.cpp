@@ -6,11 +6,7 @@
 namespace {
 bool stack_limited = false;
 int base_depth = 1;  // the model-view depth once the surplus entries are filled
-// The projection stack's depth after the last drawn frame, that frame's
-// kind, and whether it changed the depth.
-GLint projection_depth = 1;
-int projection_kind = -1;
-bool projection_moved = true;
+ProjectionStackNotes projection_notes;
 
 void record(const StackModel& stack, FrameMarks& marks, FrameItem item) {
     marks.at[item] = stack_top(stack);
@@ -137,12 +133,16 @@ void unwind_modelview_stack() {
 void note_projection_stack(int kind) {
     GLint depth = 1;
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    projection_moved = depth != projection_depth;
-    projection_depth = depth;
-    projection_kind = kind;
+    projection_notes.moved = depth != projection_notes.depth;
+    projection_notes.depth = depth;
+    projection_notes.kind = kind;
 }
 
-bool projection_stack_settled(int kind) { return kind == projection_kind && !projection_moved; }
+bool projection_stack_settled(int kind) { return kind == projection_notes.kind && !projection_notes.moved; }
+
+ProjectionStackNotes projection_stack_notes() { return projection_notes; }
+
+void set_projection_stack_notes(const ProjectionStackNotes& notes) { projection_notes = notes; }
 
 void unwind_projection_stack() {
     GLint mode = GL_MODELVIEW, depth = 1;
@@ -151,9 +151,7 @@ void unwind_projection_stack() {
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
     for (; depth > 1; --depth) glPopMatrix();
     glMatrixMode(static_cast<GLenum>(mode));
-    projection_depth = 1;
-    projection_kind = -1;
-    projection_moved = true;
+    projection_notes = ProjectionStackNotes{};
 }
 
 void stack_reset(StackModel& stack) {

@@ -45,6 +45,17 @@ void note_projection_stack(int kind);
 bool projection_stack_settled(int kind);
 // Empties the projection stack, as at start-up.
 void unwind_projection_stack();
+// What the notes above know of the driver's projection stack: its depth after
+// the last drawn frame, that frame's kind, and whether it changed the depth.
+// Kept and put back with the show's state, together with the driver's stacks.
+struct ProjectionStackNotes {
+    int depth = 1;
+    int kind = -1;
+    bool moved = true;
+    bool operator==(const ProjectionStackNotes&) const = default;
+};
+ProjectionStackNotes projection_stack_notes();
+void set_projection_stack_notes(const ProjectionStackNotes& notes);
 
 // --- Model -------------------------------------------------------------------
 

@@ -9,17 +9,9 @@
 
 // The timeline's own state lives with its rules, so that they can be run
 // without a GL context.
-int finale_started = 0;
-float glow_time = -1.0f;
-int glow_counter = 0;
-int attrib_saved = 0;
+TimelineState timeline_state;
 
-void reset_timeline() {
-    finale_started = 0;
-    glow_time = -1.0f;
-    glow_counter = 0;
-    attrib_saved = 0;
-}
+void reset_timeline() { timeline_state = TimelineState{}; }
 
 namespace {
 double next_unit() { return random_next() / 32767.0; }

@@ -23,6 +23,7 @@ int tail_begin = 0, tail_end = 0;  // the block of equal times that ends the sca
 bool tail_waiting = false;         // the block has yet to fire
 // The times as the last indexing found them, so a rewind can unfire every slot.
 std::vector<float> indexed_times;
+ReplayPosition replayed;
 
 uint32_t time_bits(float time) {
     uint32_t bits;
@@ -39,6 +40,7 @@ void fire_slot(int slot, void (*fire)(int)) {
 }  // namespace
 
 void index_storyboard() {
+    replayed = ReplayPosition{};
     indexed_times.assign(storyboard_times, storyboard_times + storyboard_capacity);
     int scan_end = 0;
     while (scan_end < storyboard_capacity && storyboard_times[scan_end] != storyboard_end) ++scan_end;
@@ -70,7 +72,15 @@ void rewind_storyboard() {
     index_storyboard();
 }
 
+ReplayPosition replay_position() { return replayed; }
+
+void restore_replay_position(const ReplayPosition& position) {
+    rewind_storyboard();
+    if (position.seconds > -INFINITY) replay_storyboard(position.seconds, [](int) {});
+}
+
 void replay_storyboard(float seconds, void (*fire)(int index)) {
+    if (seconds > replayed.seconds) replayed.seconds = seconds;
     int due_end = pending_next;
     while (due_end < pending_count && storyboard_times[pending[due_end]] <= seconds) ++due_end;
     if (due_end > pending_next) {

@@ -6,6 +6,8 @@
 // them); only the loader and the replay write them. Depends on sync/commands.h.
 #pragma once
 
+#include <cmath>
+
 #include "sync/commands.h"
 
 constexpr int storyboard_capacity = 1126000;
@@ -55,6 +57,19 @@ void index_storyboard();
 // Puts the tables back as the last indexing found them: every event fired
 // since then is due again (a show moved back to its start).
 void rewind_storyboard();
+
+// How far the replay has gone since the last indexing or rewind: the latest
+// clock it was run to (-infinity before the first run). Which events have
+// fired follows from it and the tables as indexed, since a slot fires once
+// its time is at or below the clock.
+struct ReplayPosition {
+    float seconds = -INFINITY;
+    bool operator==(const ReplayPosition&) const = default;
+};
+ReplayPosition replay_position();
+// Rewinds, then marks fired every event due at the position's clock without
+// running any: the tables as a replay to that clock leaves them.
+void restore_replay_position(const ReplayPosition& position);
 
 // Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
 // closed per press. White-space keys are not recorded (they can't be read

@@ -18,9 +18,7 @@
 #include "text/font.h"
 #include "text/overlays.h"
 
-float credits_scroll = 0;
-float credits_last_position = 2.0f;
-float credits_offset = 0;
+CreditsState credits_state;
 
 namespace {
 
@@ -128,11 +126,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     freetype::print(our_font, text_x, text_y, "%s", text);
 }
 
-void reset_end_credits() {
-    credits_scroll = 0;
-    credits_last_position = 2.0f;
-    credits_offset = 0;
-}
+void reset_end_credits() { credits_state = CreditsState{}; }
 
 void advance_end_credits() {
     advance_credits_scroll(static_cast<float>(stream_seconds(finale_stream)));

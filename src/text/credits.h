@@ -16,9 +16,16 @@ extern const char* const credits_lines[credits_line_count];
 // 0.75 x every positive step of the finale stream's position, kept in
 // single precision frame by frame. The previous position starts at 2.0 so
 // that the silent stream before the finale (position 0) counts for nothing.
-extern float credits_scroll;
-extern float credits_last_position;
-extern float credits_offset;  // upward shift of all lines, screen heights
+struct CreditsState {
+    float scroll = 0;
+    float last_position = 2.0f;
+    float offset = 0;  // upward shift of all lines, screen heights
+    bool operator==(const CreditsState&) const = default;
+};
+extern CreditsState credits_state;
+inline float& credits_scroll = credits_state.scroll;
+inline float& credits_last_position = credits_state.last_position;
+inline float& credits_offset = credits_state.offset;
 
 // Takes the finale stream's position (seconds, as a float) of this frame.
 void advance_credits_scroll(float position);

@@ -177,6 +177,8 @@ void driver_step_frame(long k) {
     step_frame();
 }
 
+void driver_set_clock(double seconds) { clock_seconds = seconds; }
+
 void driver_run_to(long first, long target) {
     for (long k = first; k <= target; k++) {
         if (!frame_needs_drawing(k, target)) {

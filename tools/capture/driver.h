@@ -26,6 +26,9 @@ void driver_run_frame(long k);
 // Frame k's changes of state only, without a GL call. Which frames before a
 // drawn one must still be drawn for it to come out right: frame_needs_drawing.
 void driver_step_frame(long k);
+// The clock stands at `seconds` for the next frame, the music having been
+// moved there by other means (a seek on held music).
+void driver_set_clock(double seconds);
 // Frames first to target: stepped, or drawn unseen where frame_needs_drawing
 // says, and the target drawn to be read.
 void driver_run_to(long first, long target);

@@ -81,8 +81,10 @@ int main(int argc, char** argv) {
     const auto begun = std::chrono::steady_clock::now();
     const double from = start_seconds(options);
     rehearsal_jump(from);
-    std::fprintf(stderr, "tangle: rehearsal live from %.2f s (stepped there in %.1f s)\n", from,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count());
+    std::fprintf(stderr,
+                 "tangle: rehearsal live from %.2f s (stepped there in %.1f s; %zu copies kept, %.0f MB)\n",
+                 from, std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count(),
+                 rehearsal_checkpoint_count(), static_cast<double>(rehearsal_checkpoint_bytes()) / 1e6);
     glutMainLoop();
     return 0;
 }

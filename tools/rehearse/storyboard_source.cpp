@@ -47,6 +47,7 @@ double main_music_seconds() {
     static const double seconds = music_file_seconds("Vextor - Accelerate (kalder demo).mp3");
     return seconds;
 }
+std::vector<StoryRecord> slot_records;
 
 Stamp stamp_of(const std::string& path) {
     Stamp s;
@@ -92,6 +93,7 @@ void take_snapshot() {
         if (t == storyboard_empty_time && key == storyboard_empty_key) continue;
         records.push_back({t, static_cast<char>(key)});
     }
+    slot_records = records;
     std::stable_sort(records.begin(), records.end(),
                      [](const StoryRecord& a, const StoryRecord& b) { return a.seconds < b.seconds; });
 }
@@ -185,6 +187,20 @@ const std::vector<std::string>& storyboard_source_findings() { return findings; 
 
 void storyboard_source_say_findings() {
     for (const std::string& f : findings) std::fprintf(stderr, "tangle: %s\n", f.c_str());
+}
+
+const std::vector<StoryRecord>& storyboard_source_slot_records() { return slot_records; }
+
+float first_changed_record(const std::vector<StoryRecord>& before, const std::vector<StoryRecord>& after) {
+    // Up to the first slot that differs both fire alike; from there on any
+    // record of either may fire differently, or in another order within a
+    // frame, so the earliest of them bounds what stays the same.
+    size_t same = 0;
+    while (same < before.size() && same < after.size() && before[same] == after[same]) ++same;
+    float first = INFINITY;
+    for (const std::vector<StoryRecord>* list : {&before, &after})
+        for (size_t i = same; i < list->size(); ++i) first = std::min(first, (*list)[i].seconds);
+    return first;
 }
 
 double storyboard_source_bar_seconds() { return bar_seconds; }

@@ -51,6 +51,15 @@ const std::vector<StoryRecord>& storyboard_source_records();
 const std::vector<std::string>& storyboard_source_findings();
 // Each finding as a "tangle: " line on standard error.
 void storyboard_source_say_findings();
+// The same records in slot (file) order: the order in which the ones due in
+// one frame fire.
+const std::vector<StoryRecord>& storyboard_source_slot_records();
+
+// The earliest record time at which a show replaying `after` may differ from
+// one replaying `before` (both in slot order): a replay to any earlier clock
+// fires the same records in the same order under both. Infinity when they
+// are the same.
+float first_changed_record(const std::vector<StoryRecord>& before, const std::vector<StoryRecord>& after);
 
 // A bar of the cue sheet's tempo (four beats); 2 s without a cue sheet.
 double storyboard_source_bar_seconds();
