@@ -1,5 +1,7 @@
-// sheet_draw.cpp: submitting a sheet to OpenGL in immediate mode.
-// Depends on physics/sheet_draw.h, app/targets.h, app/demo_state.h, audio/music.h.
+// sheet_draw.cpp: submitting a sheet to OpenGL: fins and early strands from
+// client-side vertex arrays, late strands in immediate mode.
+// Depends on physics/sheet_draw.h, core/targets.h, core/demo_state.h,
+// core/clock.h, core/draw_stats.h.
 #include "physics/sheet_draw.h"
 
 #include <GL/glew.h>
@@ -8,6 +10,7 @@
 
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 
@@ -21,14 +24,32 @@ void send_vertex(const Vec3& p) {
 }
 
 // A fin corner as it goes to GL, worked out once per particle: a particle is
-// a corner of up to four quads.
+// a corner of up to four quads. Interleaved, so one set of pointers covers it.
 struct FinCorner {
-    float grey;
+    float rgba[4];
     float normal[3];
     float st[2];
     float position[3];
 };
 std::vector<FinCorner> fin_corners;
+std::vector<float> strand_points;  // every particle's position, as floats
+std::vector<GLuint> strand_lines;  // the early strands' segments, two ends each
+// Corner indices of every quad, column by column; they depend only on the
+// sheet's shape, so they are built again only when it changes.
+std::vector<GLuint> fin_quads;
+int fin_quads_rows = -1, fin_quads_columns = -1;
+
+void build_fin_quads(int R, int S) {
+    if (R == fin_quads_rows && S == fin_quads_columns) return;
+    fin_quads.clear();
+    for (int j = 0; j + 1 < S; j++)
+        for (int i = 0; i + 1 < R; i++) {
+            const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+            for (const auto& kl : corners) fin_quads.push_back(static_cast<GLuint>(kl[0] * S + kl[1]));
+        }
+    fin_quads_rows = R;
+    fin_quads_columns = S;
+}
 
 void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
@@ -46,7 +67,9 @@ void draw_fins(const ClothSheet& s, int style) {
             const Particle& p = sheet_particle(s, k, l);
             FinCorner& f =
                 fin_corners[static_cast<size_t>(k) * static_cast<size_t>(S) + static_cast<size_t>(l)];
-            f.grey = fin_grey(p.normal);
+            const float grey = fin_grey(p.normal);
+            f.rgba[0] = f.rgba[1] = f.rgba[2] = grey;
+            f.rgba[3] = 0.65f;
             f.normal[0] = static_cast<float>(p.normal.x);
             f.normal[1] = static_cast<float>(p.normal.y);
             f.normal[2] = static_cast<float>(p.normal.z);
@@ -55,23 +78,32 @@ void draw_fins(const ClothSheet& s, int style) {
             f.position[1] = static_cast<float>(p.position.y);
             f.position[2] = static_cast<float>(p.position.z);
         }
-    // All quads between one begin/end pair: GL joins the separate pairs of
-    // the same primitive into one anyway.
-    glBegin(GL_QUADS);
-    for (int j = 0; j + 1 < S; j++)
-        for (int i = 0; i + 1 < R; i++) {
-            const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
-            for (const auto& kl : corners) {
-                const FinCorner& f = fin_corners[static_cast<size_t>(kl[0]) * static_cast<size_t>(S) +
-                                                 static_cast<size_t>(kl[1])];
-                glColor4f(f.grey, f.grey, f.grey, 0.65f);
-                glNormal3fv(f.normal);
-                glTexCoord2fv(f.st);
-                glVertex3fv(f.position);
-            }
-        }
-    glEnd();
+    build_fin_quads(R, S);
+    int calls = 9;
+    if (!fin_quads.empty()) {
+        // All quads in one draw, in the order the immediate-mode pair sent them.
+        const GLsizei stride = sizeof(FinCorner);
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glColorPointer(4, GL_FLOAT, stride, fin_corners[0].rgba);
+        glNormalPointer(GL_FLOAT, stride, fin_corners[0].normal);
+        glTexCoordPointer(2, GL_FLOAT, stride, fin_corners[0].st);
+        glVertexPointer(3, GL_FLOAT, stride, fin_corners[0].position);
+        glDrawElements(GL_QUADS, static_cast<GLsizei>(fin_quads.size()), GL_UNSIGNED_INT, fin_quads.data());
+        glPopClientAttrib();
+        // The arrays leave the current attributes undefined; the pair left
+        // those of its last corner, which what is drawn next starts from.
+        const FinCorner& last = fin_corners[fin_quads.back()];
+        glColor4fv(last.rgba);
+        glNormal3fv(last.normal);
+        glTexCoord2fv(last.st);
+        calls += 14;
+    }
     glDisable(GL_TEXTURE_2D);
+    draw_stats_add(calls, fin_quads.empty() ? 0 : 1);
 }
 
 void draw_early_strands(const ClothSheet& s) {
@@ -90,17 +122,36 @@ void draw_early_strands(const ClothSheet& s) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
     glColor4f(0, 0, 0, 0);
-    glBegin(GL_LINES);
-    for (int j = 0; j < s.columns; j++)
-        for (int i = 0; i + 1 < s.rows; i++) {
-            const Particle& a = sheet_particle(s, i, j);
-            const Particle& b = sheet_particle(s, i + 1, j);
-            send_normal(a.normal);
-            send_vertex(a.position);
-            send_normal(b.normal);
-            send_vertex(b.position);
+    // The segments as separate lines, strand by strand from the root, the
+    // order they always went in.
+    const int R = s.rows, S = s.columns;
+    strand_points.resize(s.particles.size() * 3);
+    for (size_t k = 0; k < s.particles.size(); k++) {
+        const Vec3& p = s.particles[k].position;
+        strand_points[3 * k] = static_cast<float>(p.x);
+        strand_points[3 * k + 1] = static_cast<float>(p.y);
+        strand_points[3 * k + 2] = static_cast<float>(p.z);
+    }
+    strand_lines.clear();
+    for (int j = 0; j < S; j++)
+        for (int i = 0; i + 1 < R; i++) {
+            strand_lines.push_back(static_cast<GLuint>(i * S + j));
+            strand_lines.push_back(static_cast<GLuint>((i + 1) * S + j));
         }
-    glEnd();
+    int calls = 13;
+    if (!strand_lines.empty()) {
+        // Lighting is off, so the normals the pair sent changed no pixel; only
+        // the last one, left as the current normal, is still sent.
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, strand_points.data());
+        glDrawElements(GL_LINES, static_cast<GLsizei>(strand_lines.size()), GL_UNSIGNED_INT,
+                       strand_lines.data());
+        glPopClientAttrib();
+        send_normal(s.particles[strand_lines.back()].normal);
+        calls += 5;
+    }
+    draw_stats_add(calls, strand_lines.empty() ? 0 : 1);
 }
 
 // Every segment has a width of its own, so each is a draw of its own, and the
