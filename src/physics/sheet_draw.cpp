@@ -83,7 +83,6 @@ void draw_fins(const ClothSheet& s, int style) {
     if (!fin_quads.empty()) {
         // All quads in one draw, in the order the immediate-mode pair sent them.
         const GLsizei stride = sizeof(FinCorner);
-        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
@@ -93,14 +92,17 @@ void draw_fins(const ClothSheet& s, int style) {
         glTexCoordPointer(2, GL_FLOAT, stride, fin_corners[0].st);
         glVertexPointer(3, GL_FLOAT, stride, fin_corners[0].position);
         glDrawElements(GL_QUADS, static_cast<GLsizei>(fin_quads.size()), GL_UNSIGNED_INT, fin_quads.data());
-        glPopClientAttrib();
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         // The arrays leave the current attributes undefined; the pair left
         // those of its last corner, which what is drawn next starts from.
         const FinCorner& last = fin_corners[fin_quads.back()];
         glColor4fv(last.rgba);
         glNormal3fv(last.normal);
         glTexCoord2fv(last.st);
-        calls += 14;
+        calls += 17;
     }
     glDisable(GL_TEXTURE_2D);
     draw_stats_add(calls, fin_quads.empty() ? 0 : 1);
@@ -142,12 +144,11 @@ void draw_early_strands(const ClothSheet& s) {
     if (!strand_lines.empty()) {
         // Lighting is off, so the normals the pair sent changed no pixel; only
         // the last one, left as the current normal, is still sent.
-        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, 0, strand_points.data());
         glDrawElements(GL_LINES, static_cast<GLsizei>(strand_lines.size()), GL_UNSIGNED_INT,
                        strand_lines.data());
-        glPopClientAttrib();
+        glDisableClientState(GL_VERTEX_ARRAY);
         send_normal(s.particles[strand_lines.back()].normal);
         calls += 5;
     }

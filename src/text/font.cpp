@@ -305,10 +305,9 @@ void print(const GlyphFont& font, float x, float y, const char* format, ...) {
     glGetFloatv(GL_MODELVIEW_MATRIX, caller_modelview);
 
     glBindTexture(GL_TEXTURE_2D, font.atlas);
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    long calls = 25, draws = 0;
+    long calls = 26, draws = 0;
     int last_code = -1;
     const char* line_start = text;
     for (int line = 0;; line++) {
@@ -354,7 +353,8 @@ void print(const GlyphFont& font, float x, float y, const char* format, ...) {
         if (!line_end) break;
         line_start = line_end + 1;
     }
-    glPopClientAttrib();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     // Drawing code by code used to leave the last one's texture bound.
     if (last_code >= 0) glBindTexture(GL_TEXTURE_2D, font.glyph_textures[last_code]), calls++;
     draw_stats_add(calls, draws);
