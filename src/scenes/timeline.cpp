@@ -103,7 +103,7 @@ void draw_wire_torus(float time) {
     glRotatef(static_cast<float>(time * 0.2), 1.2f, 0.9f, 0.2f);
     glRotatef(45.0f, 0.0f, 1.0f, 1.0f);
     glScalef(1.5f, 1.4f, 1.0f);
-    glutWireTorus(3.4, 3.4, 128, 16);
+    draw_torus_wires(3.4, 128);
     glPopMatrix();
     glDisable(GL_LIGHTING);
 }
@@ -179,7 +179,7 @@ void draw_styled_cloth_b(float time) {
         glTranslatef(b.x, b.y, b.z);
         rotate_by_spins();
         rotate_by_time(time);
-        glutSolidCube(0.4);
+        draw_solid_cube(0.4);
         glDisable(GL_LIGHTING);
     } else if (demo.cloth_b_style == 2) {
         draw_sheet(cloth_b, demo.cloth_draw_flag, 2);
