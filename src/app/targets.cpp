@@ -18,6 +18,7 @@
 
 #include "app/frame.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 
 namespace {
 
@@ -185,4 +186,5 @@ void draw_scene_target() {
     glEnd();
     glPopMatrix();
     glPopAttrib();
+    draw_stats_add(32, 1);
 }

@@ -185,6 +185,7 @@ void draw_sheet(const ClothSheet& sheet, int mode, int style) {
         draw_fins(sheet, style);
     } else if (mode == 0) {
         glLineWidth(1);
+        draw_stats_add(1, 0, 1);
         if (demo_time < 600)
             draw_early_strands(sheet);
         else

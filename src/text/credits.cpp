@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/plates.h"
@@ -89,6 +90,7 @@ void draw_picture_plate(float alpha, float zoom, float dx, float dy) {
     draw_upright_image_quad();
 
     glPopMatrix();
+    draw_stats_add(19);
 }
 
 void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass) {
@@ -115,6 +117,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
         y0 = y + 0.903f - b;
         glColor4f(150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
         fill_quad(x0, y0, x0 + w, y0 + 0.092f);
+        draw_stats_add(5);
         return;
     }
 
@@ -126,6 +129,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     freetype::print(our_font, text_x, text_y, "%s", unlit.c_str());
     glColor4f(220 / 255.0f, 135 / 255.0f, 209 / 255.0f, 1);
     freetype::print(our_font, text_x, text_y, "%s", text);
+    draw_stats_add(2);
 }
 
 void reset_end_credits() {
@@ -162,4 +166,5 @@ void draw_end_credits(float x_origin, float y_origin) {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    draw_stats_add(15);
 }
