@@ -32,8 +32,9 @@ struct FinCorner {
     float position[3];
 };
 std::vector<FinCorner> fin_corners;
-std::vector<float> strand_points;  // every particle's position, as floats
-std::vector<GLuint> strand_lines;  // the early strands' segments, two ends each
+std::vector<FinCorner> fin_vertices;  // the quads' corners in drawing order
+std::vector<float> strand_points;     // every particle's position, as floats
+std::vector<GLuint> strand_lines;     // the early strands' segments, two ends each
 // Corner indices of every quad, column by column; they depend only on the
 // sheet's shape, so they are built again only when it changes.
 std::vector<GLuint> fin_quads;
@@ -79,33 +80,39 @@ void draw_fins(const ClothSheet& s, int style) {
             f.position[2] = static_cast<float>(p.position.z);
         }
     build_fin_quads(R, S);
+    // Every quad's own four corners, in the order the immediate-mode pair
+    // sent them. Not indexed: drivers without quads of their own (llvmpipe)
+    // split indexed quads along the other diagonal, which moves the texture
+    // on these bent quads.
+    fin_vertices.resize(fin_quads.size());
+    for (size_t k = 0; k < fin_quads.size(); k++) fin_vertices[k] = fin_corners[fin_quads[k]];
     int calls = 9;
-    if (!fin_quads.empty()) {
-        // All quads in one draw, in the order the immediate-mode pair sent them.
+    if (!fin_vertices.empty()) {
+        // All quads in one draw.
         const GLsizei stride = sizeof(FinCorner);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glColorPointer(4, GL_FLOAT, stride, fin_corners[0].rgba);
-        glNormalPointer(GL_FLOAT, stride, fin_corners[0].normal);
-        glTexCoordPointer(2, GL_FLOAT, stride, fin_corners[0].st);
-        glVertexPointer(3, GL_FLOAT, stride, fin_corners[0].position);
-        glDrawElements(GL_QUADS, static_cast<GLsizei>(fin_quads.size()), GL_UNSIGNED_INT, fin_quads.data());
+        glColorPointer(4, GL_FLOAT, stride, fin_vertices[0].rgba);
+        glNormalPointer(GL_FLOAT, stride, fin_vertices[0].normal);
+        glTexCoordPointer(2, GL_FLOAT, stride, fin_vertices[0].st);
+        glVertexPointer(3, GL_FLOAT, stride, fin_vertices[0].position);
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(fin_vertices.size()));
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         // The arrays leave the current attributes undefined; the pair left
         // those of its last corner, which what is drawn next starts from.
-        const FinCorner& last = fin_corners[fin_quads.back()];
+        const FinCorner& last = fin_vertices.back();
         glColor4fv(last.rgba);
         glNormal3fv(last.normal);
         glTexCoord2fv(last.st);
         calls += 17;
     }
     glDisable(GL_TEXTURE_2D);
-    draw_stats_add(calls, fin_quads.empty() ? 0 : 1);
+    draw_stats_add(calls, fin_vertices.empty() ? 0 : 1);
 }
 
 void draw_early_strands(const ClothSheet& s) {
