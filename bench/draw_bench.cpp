@@ -353,6 +353,26 @@ void bm_credits(benchmark::State& state) {
 }
 BENCHMARK(bm_credits)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 
+// The credits' bars as they were drawn before they shared one draw: per line
+// two begin/end pairs with their colours (20 lines, the most on screen).
+void bm_credit_bars_per_line(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        for (int k = 0; k < 20; k++) {
+            const float y = -0.34f + 0.9f - 0.1f * static_cast<float>(k);
+            glDisable(GL_TEXTURE_2D);
+            glDisable(GL_LIGHTING);
+            glDisable(GL_BLEND);
+            glColor4f(120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+            fill_quad(0.01f, y, 0.6f, y + 0.094f);
+            glColor4f(150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+            fill_quad(0.013f, y + 0.003f, 0.6f, y + 0.095f);
+        }
+        glFinish();
+    }
+}
+BENCHMARK(bm_credit_bars_per_line)->Unit(benchmark::kMillisecond);
+
 // A credits screen of text, 20 lines of 20 glyphs: printed from the atlas,
 // and as it was before, each glyph its own texture, matrix save and quad.
 constexpr char bench_line[] = "MUSIC BY VEXTOR 2026";
