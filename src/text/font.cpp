@@ -131,11 +131,17 @@ long draw_glyph_quads(const GlyphFont& font, const unsigned char* codes, size_t 
         pen += q.advance;
     }
     if (corners.empty()) return 0;
-    glTexCoordPointer(2, GL_FLOAT, 4 * sizeof(float), corners.data());
-    glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), corners.data() + 2);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(corners.size() / 4));
+    // One begin/end pair, not a vertex array: drawn from client arrays, these
+    // few-vertex draws left Mesa's no-op driver (GALLIUM_NOOP, the capture
+    // report's CPU-side measurements) crashing when the context went away.
+    glBegin(GL_QUADS);
+    for (size_t k = 0; k < corners.size(); k += 4) {
+        glTexCoord2f(corners[k], corners[k + 1]);
+        glVertex2f(corners[k + 2], corners[k + 3]);
+    }
+    glEnd();
     draws++;
-    return 3;
+    return 2 + static_cast<long>(corners.size() / 2);
 }
 
 }  // namespace
@@ -305,9 +311,7 @@ void print(const GlyphFont& font, float x, float y, const char* format, ...) {
     glGetFloatv(GL_MODELVIEW_MATRIX, caller_modelview);
 
     glBindTexture(GL_TEXTURE_2D, font.atlas);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    long calls = 26, draws = 0;
+    long calls = 22, draws = 0;
     int last_code = -1;
     const char* line_start = text;
     for (int line = 0;; line++) {
@@ -353,8 +357,6 @@ void print(const GlyphFont& font, float x, float y, const char* format, ...) {
         if (!line_end) break;
         line_start = line_end + 1;
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     // Drawing code by code used to leave the last one's texture bound.
     if (last_code >= 0) glBindTexture(GL_TEXTURE_2D, font.glyph_textures[last_code]), calls++;
     draw_stats_add(calls, draws);
