@@ -1,8 +1,10 @@
 // What each drawing routine costs to submit: the show is stepped to 130 s
 // (late strands, the grown bridge, the links; 30 frames a second, the shipped
 // storyboard) and each routine is then drawn again and again on that state,
-// with a glFinish so that a rasterising driver's work counts too. Run with
-// GALLIUM_NOOP=1 to see the CPU side alone, under Xvfb from data/:
+// with a glFinish so that a rasterising driver's work counts too. Where a
+// routine's submission changed, the old one is kept beside it as a "before"
+// row. Run with GALLIUM_NOOP=1 to see the CPU side alone, under Xvfb from
+// data/:
 //   cd data && GALLIUM_NOOP=1 xvfb-run -a ../build/bench_draw
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -23,6 +25,7 @@
 #include "scenes/captions.h"
 #include "scenes/timeline.h"
 #include "text/credits.h"
+#include "text/font.h"
 #include "text/overlays.h"
 
 namespace {
@@ -118,6 +121,29 @@ void bm_early_strands(benchmark::State& state) {
 }
 BENCHMARK(bm_early_strands)->Unit(benchmark::kMillisecond);
 
+// The early strands as they were submitted before the vertex arrays: one
+// begin/end pair, a normal and a vertex per end of every segment.
+void bm_early_strands_immediate(benchmark::State& state) {
+    reach_the_moment();
+    const ClothSheet& s = cloth_a;
+    for (auto _ : state) {
+        glColor4f(0, 0, 0, 0);
+        glBegin(GL_LINES);
+        for (int j = 0; j < s.columns; j++)
+            for (int i = 0; i + 1 < s.rows; i++)
+                for (int k = i; k <= i + 1; k++) {
+                    const Particle& p = sheet_particle(s, k, j);
+                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
+                               static_cast<float>(p.normal.z));
+                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
+                               static_cast<float>(p.position.z));
+                }
+        glEnd();
+        glFinish();
+    }
+}
+BENCHMARK(bm_early_strands_immediate)->Unit(benchmark::kMillisecond);
+
 void bm_fins(benchmark::State& state) {
     reach_the_moment();
     for (auto _ : state) {
@@ -126,6 +152,36 @@ void bm_fins(benchmark::State& state) {
     }
 }
 BENCHMARK(bm_fins)->Unit(benchmark::kMillisecond);
+
+// The fins as they were submitted before the vertex arrays: every quad in one
+// begin/end pair, colour, normal, texture coordinates and vertex per corner.
+void bm_fins_immediate(benchmark::State& state) {
+    reach_the_moment();
+    const ClothSheet& s = cloth_a;
+    const int R = s.rows, S = s.columns;
+    for (auto _ : state) {
+        glBegin(GL_QUADS);
+        for (int j = 0; j + 1 < S; j++)
+            for (int i = 0; i + 1 < R; i++) {
+                const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+                for (const auto& kl : corners) {
+                    const Particle& p = sheet_particle(s, kl[0], kl[1]);
+                    float g = fin_grey(p.normal);
+                    float st[2];
+                    fin_texture_coords(kl[0], kl[1], R, S, st);
+                    glColor4f(g, g, g, 0.65f);
+                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
+                               static_cast<float>(p.normal.z));
+                    glTexCoord2fv(st);
+                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
+                               static_cast<float>(p.position.z));
+                }
+            }
+        glEnd();
+        glFinish();
+    }
+}
+BENCHMARK(bm_fins_immediate)->Unit(benchmark::kMillisecond);
 
 // The fins as they were submitted before: one begin/end pair per quad and
 // every corner worked out again for each quad it belongs to.
@@ -260,6 +316,39 @@ void bm_anchor_sphere(benchmark::State& state) {
 }
 BENCHMARK(bm_anchor_sphere)->Unit(benchmark::kMillisecond);
 
+// The spheres as GLUT draws them itself, as they were before the display
+// lists: one array draw per stack.
+void bm_sphere_glut(benchmark::State& state) {
+    reach_the_moment();
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        glutSolidSphere(0.15, n, n);
+        glFinish();
+    }
+}
+BENCHMARK(bm_sphere_glut)->Arg(256)->Arg(32)->Unit(benchmark::kMillisecond);
+
+void bm_ripple_ellipse(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        draw_ripple_ellipse(2.0f);
+        glFinish();
+    }
+}
+BENCHMARK(bm_ripple_ellipse)->Unit(benchmark::kMillisecond);
+
+// The ellipse as it was submitted before: a begin/end pair of 721 vertices.
+void bm_ripple_ellipse_immediate(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        glBegin(GL_LINE_LOOP);
+        for_each_ripple_ellipse_vertex(2.0f, demo_time, [](ShapeVertex v) { glVertex2d(v.x, v.y); });
+        glEnd();
+        glFinish();
+    }
+}
+BENCHMARK(bm_ripple_ellipse_immediate)->Unit(benchmark::kMillisecond);
+
 void bm_countdown_panel(benchmark::State& state) {
     reach_the_moment();
     for (auto _ : state) {
@@ -290,6 +379,91 @@ void bm_credits(benchmark::State& state) {
     credits_offset = saved;
 }
 BENCHMARK(bm_credits)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// The credits' bars as they were drawn before they shared one draw: per line
+// two begin/end pairs with their colours (20 lines, the most on screen).
+void bm_credit_bars_per_line(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        for (int k = 0; k < 20; k++) {
+            const float y = -0.34f + 0.9f - 0.1f * static_cast<float>(k);
+            glDisable(GL_TEXTURE_2D);
+            glDisable(GL_LIGHTING);
+            glDisable(GL_BLEND);
+            glColor4f(120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+            fill_quad(0.01f, y, 0.6f, y + 0.094f);
+            glColor4f(150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
+            fill_quad(0.013f, y + 0.003f, 0.6f, y + 0.095f);
+        }
+        glFinish();
+    }
+}
+BENCHMARK(bm_credit_bars_per_line)->Unit(benchmark::kMillisecond);
+
+// A credits screen of text, 20 lines of 20 glyphs: printed from the atlas,
+// and as it was before, each glyph its own texture, matrix save and quad.
+constexpr char bench_line[] = "MUSIC BY VEXTOR 2026";
+
+void bm_text(benchmark::State& state) {
+    reach_the_moment();
+    for (auto _ : state) {
+        for (int k = 0; k < 20; k++) freetype::print(our_font, 80, 40.0f + 32.0f * k, "%s", bench_line);
+        glFinish();
+    }
+}
+BENCHMARK(bm_text)->Unit(benchmark::kMillisecond);
+
+void bm_text_per_glyph(benchmark::State& state) {
+    reach_the_moment();
+    // Each glyph's texture extent, as its own quad sampled it.
+    float extent[128][2];
+    for (int c = 0; c < 128; c++) {
+        GLint w = 1, h = 1;
+        glBindTexture(GL_TEXTURE_2D, our_font.glyph_textures[c]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+        const GlyphQuad& q = our_font.glyphs[c];
+        extent[c][0] = (q.right - q.left) / static_cast<float>(w);
+        extent[c][1] = (q.top - q.bottom) / static_cast<float>(h);
+    }
+    for (auto _ : state) {
+        push_screen_projection();
+        glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        for (int k = 0; k < 20; k++) {
+            glPushMatrix();
+            glLoadIdentity();
+            glTranslatef(80, 40.0f + 32.0f * k, 0);
+            for (const char* p = bench_line; *p; p++) {
+                const int c = static_cast<unsigned char>(*p);
+                const GlyphQuad& q = our_font.glyphs[c];
+                const float bw = q.right - q.left, br = q.top - q.bottom;
+                glBindTexture(GL_TEXTURE_2D, our_font.glyph_textures[c]);
+                glPushMatrix();
+                glTranslatef(q.left, 0, 0);
+                glTranslatef(0, q.bottom, 0);
+                glBegin(GL_QUADS);
+                glTexCoord2f(0, 0);
+                glVertex2f(0, br);
+                glTexCoord2f(0, extent[c][1]);
+                glVertex2f(0, 0);
+                glTexCoord2f(extent[c][0], extent[c][1]);
+                glVertex2f(bw, 0);
+                glTexCoord2f(extent[c][0], 0);
+                glVertex2f(bw, br);
+                glEnd();
+                glPopMatrix();
+                glTranslatef(q.advance, 0, 0);
+            }
+            glPopMatrix();
+        }
+        glPopAttrib();
+        pop_screen_projection();
+        glFinish();
+    }
+}
+BENCHMARK(bm_text_per_glyph)->Unit(benchmark::kMillisecond);
 
 // The whole scene of the frame at 130 s (all of the above that it draws).
 void bm_scene(benchmark::State& state) {

@@ -65,8 +65,8 @@ TEST(Pieces, LlvmpipeThreadsAreSharedFairly) {
 TEST(Report, SamplesSavedByPiecesReadBackInOrderWithTheirSections) {
     // One piece's samples, saved as a piece does and loaded as the parent does.
     report_add("lattice", 20.0, 0.100);
-    report_add("wire torus", 34.1, 1.047, 1, 0);  // its framing measured
-    report_add("lattice", 20.1, 0.0123456789, 0, 1);
+    report_add("wire torus", 34.1, 1.047, 1, 0);                       // its framing measured
+    report_add("lattice", 20.1, 0.0123456789, 0, 1, {41234, 310, 9});  // its submission counted
     std::vector<ReportSample> saved = report_samples_so_far();
     std::string path = scratch("report.txt");
     ASSERT_TRUE(report_save(path));
@@ -79,8 +79,13 @@ TEST(Report, SamplesSavedByPiecesReadBackInOrderWithTheirSections) {
         EXPECT_EQ(all[saved.size() + i].seconds, saved[i].seconds);
         EXPECT_EQ(all[saved.size() + i].framed, saved[i].framed);
         EXPECT_EQ(all[saved.size() + i].mostly_clear, saved[i].mostly_clear);
+        EXPECT_EQ(all[saved.size() + i].calls, saved[i].calls);
+        EXPECT_EQ(all[saved.size() + i].draws, saved[i].draws);
+        EXPECT_EQ(all[saved.size() + i].line_widths, saved[i].line_widths);
     }
     EXPECT_EQ(report_section_names(), (std::vector<std::string>{"lattice", "wire torus"}));
+    EXPECT_EQ(all.back().calls, 41234);
+    EXPECT_EQ(all.front().draws, -1);  // not counted stays not counted
     EXPECT_FALSE(report_load(scratch("absent.txt")));
     unlink(path.c_str());
 }

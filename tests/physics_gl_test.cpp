@@ -72,9 +72,26 @@ TEST(SheetDrawGl, FinsBindTheChosenTextureAndLeaveTheSheetAlone) {
     textures[7] = static_cast<GLint>(names[1]);
     ClothSheet s = copy_sheet(cloth_b);
     for (Particle& p : s.particles) p.normal = {7, 7, 7};
+    // The last corner drawn, whose attributes later drawing finds current.
+    const int R = s.rows, S = s.columns;
+    sheet_particle(s, R - 2, S - 1).normal = {1, 2, 3};
     demo_time = 100;
     draw_sheet(s, 1, 0);
     EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), static_cast<GLint>(names[0]));
+    GLfloat normal[3], st[4], colour[4], last_st[2];
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, st);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    fin_texture_coords(R - 2, S - 1, R, S, last_st);
+    EXPECT_EQ(normal[0], 1.0f);
+    EXPECT_EQ(normal[2], 3.0f);
+    EXPECT_EQ(st[0], last_st[0]);
+    EXPECT_EQ(st[1], last_st[1]);
+    EXPECT_FLOAT_EQ(colour[3], 0.65f);
+    EXPECT_EQ(colour[0], colour[1]);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     // Normals are the advance's to bring up to date; drawing only reads them.
     EXPECT_EQ(sheet_particle(s, 3, 3).normal.x, 7.0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
@@ -97,8 +114,18 @@ TEST(SheetDrawGl, EarlyStrandsDarkenWhatIsBeneathAndLeaveTheLightSet) {
     glClear(GL_COLOR_BUFFER_BIT);
     ClothSheet s = copy_sheet(cloth_a);
     compute_normals(s);
+    sheet_particle(s, s.rows - 1, s.columns - 1).normal = {4, 5, 6};
     demo_time = 100;
     draw_sheet(s, 0, 0);
+    // The last segment's far end leaves its normal current, and the colour
+    // stays the black the strands are drawn in.
+    GLfloat normal[3], colour[4];
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(normal[1], 5.0f);
+    EXPECT_EQ(colour[0], 0.0f);
+    EXPECT_EQ(colour[3], 0.0f);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     std::vector<unsigned char> px(256 * 256 * 4);
     glReadPixels(0, 0, 256, 256, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
     int darker = 0, brighter = 0;

@@ -74,10 +74,9 @@ class GlyphFontTest : public testing::Test {
 
 GLuint GlyphFontTest::fbo = 0;
 
-TEST_F(GlyphFontTest, BuildsListsAndTexturesForAllCodes) {
+TEST_F(GlyphFontTest, BuildsTexturesForAllCodesAndTheAtlas) {
     EXPECT_FLOAT_EQ(our_font.pixel_height, 64);
-    EXPECT_NE(our_font.first_list, 0u);
-    EXPECT_TRUE(glIsList(our_font.first_list + 127));
+    EXPECT_TRUE(glIsTexture(our_font.atlas));
     GLint w = 0, h = 0;
     glBindTexture(GL_TEXTURE_2D, our_font.glyph_textures[' ']);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);

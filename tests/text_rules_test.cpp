@@ -340,6 +340,42 @@ TEST(GlyphTexels, PowerOfTwoTextureWithRowsAsTheUploadReadsThem) {
     EXPECT_EQ(make_glyph_texels(thin, 1, 3, 1, 1).bytes.size(), 8u);
 }
 
+// Linear filtering reads a glyph's edge texels with their neighbours; in its
+// own texture those wrap round to the opposite edge, and in the atlas they
+// must be the same values, or text would change at its edges.
+TEST(GlyphAtlas, EveryGlyphAndItsWrappedBorderAsItsOwnTextureRepeats) {
+    std::vector<GlyphTexels> glyphs;
+    const int sizes[][2] = {{1, 1}, {4, 2}, {2, 4}, {128, 128}, {1000, 8}, {16, 1}};
+    unsigned char value = 1;
+    for (const auto& size : sizes) {
+        std::vector<unsigned char> coverage(static_cast<size_t>(size[0] * size[1]));
+        for (unsigned char& v : coverage) v = value++;
+        glyphs.push_back(make_glyph_texels(coverage.data(), size[0], size[1], size[0], 4));
+    }
+    GlyphAtlas atlas = make_glyph_atlas(glyphs);
+    EXPECT_EQ(atlas.width & (atlas.width - 1), 0);
+    EXPECT_EQ(atlas.height & (atlas.height - 1), 0);
+    ASSERT_EQ(atlas.bytes.size(), static_cast<size_t>(2 * atlas.width * atlas.height));
+    std::vector<int> owner(static_cast<size_t>(atlas.width * atlas.height), -1);
+    for (size_t k = 0; k < glyphs.size(); k++) {
+        const GlyphTexels& g = glyphs[k];
+        const size_t from_row = g.bytes.size() / static_cast<size_t>(g.height);
+        for (int j = -1; j <= g.height; j++)
+            for (int i = -1; i <= g.width; i++) {
+                const int ax = atlas.x[k] + i, ay = atlas.y[k] + j;
+                ASSERT_TRUE(ax >= 0 && ay >= 0 && ax < atlas.width && ay < atlas.height) << "glyph " << k;
+                int& cell = owner[static_cast<size_t>(ay * atlas.width + ax)];
+                EXPECT_EQ(cell, -1) << "glyph " << k << " overlaps glyph " << cell;
+                cell = static_cast<int>(k);
+                const int si = (i + g.width) % g.width, sj = (j + g.height) % g.height;
+                const size_t to = 2 * static_cast<size_t>(ay * atlas.width + ax);
+                EXPECT_EQ(atlas.bytes[to],
+                          g.bytes[static_cast<size_t>(sj) * from_row + 2 * static_cast<size_t>(si)])
+                    << "glyph " << k << " texel " << i << "," << j;
+            }
+    }
+}
+
 // The fixed message, after a line of ours that names the file.
 TEST(FontBuild, MissingFontEndsWithTheExactMessageAndStatus1) {
     auto empty_dir = std::filesystem::temp_directory_path() / "tangle-text-nofont";

@@ -17,6 +17,7 @@
 #include "app/targets.h"
 #include "audio/music.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
 #include "scenes/matrix_stack.h"
@@ -93,6 +94,7 @@ void draw_frame() {
     float clear[3];
     choose_clear_colour(demo_time, clear);
     glClearColor(clear[0], clear[1], clear[2], 0);
+    draw_stats_add(8);
     draw_scene();
     end_scene();
 
@@ -102,6 +104,7 @@ void draw_frame() {
 
     // The "screen": the composed 1280 x 720 picture.
     glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
+    draw_stats_add(1);
     draw_scene_target();
     if (credits) draw_end_credits(-0.05f, -0.34f);
     note_projection_stack(kind);

@@ -25,6 +25,7 @@
 
 #include "app/frame.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/image_size.h"
 #include "core/input_file.h"
 
@@ -202,4 +203,5 @@ void draw_scene_target() {
     glEnd();
     glPopMatrix();
     glPopAttrib();
+    draw_stats_add(32, 1);
 }

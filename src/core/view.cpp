@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 
 void use_window_perspective() {
@@ -12,6 +13,7 @@ void use_window_perspective() {
     glEnable(GL_NORMALIZE);
     glViewport(0, 0, window_width, window_height);
     load_show_perspective();
+    draw_stats_add(3);
 }
 
 void load_show_perspective() {
@@ -21,6 +23,7 @@ void load_show_perspective() {
                    0.0001, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    draw_stats_add(5);
 }
 
 void push_unit_ortho() {
@@ -29,4 +32,5 @@ void push_unit_ortho() {
     glLoadIdentity();
     gluOrtho2D(0, 1, 0, 1);
     glMatrixMode(GL_MODELVIEW);
+    draw_stats_add(5);
 }

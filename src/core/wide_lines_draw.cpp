@@ -3,16 +3,19 @@
 
 #include <GL/glew.h>
 
+#include "core/draw_stats.h"
+
 namespace {
 
 // Opaque white with an alpha of 1 in one corner texel only: filtered, it
 // gives the product of the two coverage ramps. Made on first use.
 GLuint coverage_texture = 0;
 
-void bind_coverage_texture() {
+// The GL calls it made.
+int bind_coverage_texture() {
     if (coverage_texture != 0) {
         glBindTexture(GL_TEXTURE_2D, coverage_texture);
-        return;
+        return 1;
     }
     // Rows of 8 bytes suit any unpack alignment.
     static const GLubyte texels[16] = {255, 255, 255, 0, 255, 255, 255, 0,
@@ -24,6 +27,7 @@ void bind_coverage_texture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    return 7;
 }
 
 }  // namespace
@@ -34,6 +38,7 @@ WideLineView current_line_view() {
     glGetFloatv(GL_MODELVIEW_MATRIX, v.modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, v.projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
+    draw_stats_add(3);
     v.space = make_line_space(v.modelview, v.projection, viewport);
     return v;
 }
@@ -49,6 +54,9 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
     const GLboolean cull = glIsEnabled(GL_CULL_FACE), polygon_smooth = glIsEnabled(GL_POLYGON_SMOOTH);
     if (cull) glDisable(GL_CULL_FACE);
     if (polygon_smooth) glDisable(GL_POLYGON_SMOOTH);
+    // Reading and setting the matrices and enables, the arrays on and off,
+    // putting it all back, the draw counted below.
+    long calls = 17 + 2 * (cull ? 1 : 0) + 2 * (polygon_smooth ? 1 : 0);
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -56,7 +64,7 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
     glColorPointer(4, GL_FLOAT, 0, mesh.colour.data());
     if (mesh.coverage) {
         glActiveTexture(GL_TEXTURE1);
-        bind_coverage_texture();
+        calls += bind_coverage_texture() + 12;
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glClientActiveTexture(GL_TEXTURE1);
@@ -71,6 +79,7 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
         glActiveTexture(GL_TEXTURE0);
     } else {
         glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.position.size() / 4));
+        calls += 1;
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -81,4 +90,5 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(view.projection);
     glMatrixMode(static_cast<GLenum>(matrix_mode));
+    draw_stats_add(calls, 1);
 }

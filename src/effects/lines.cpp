@@ -9,6 +9,7 @@
 
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/wide_lines_draw.h"
 #include "physics/cloud.h"
 
@@ -43,6 +44,7 @@ void submit_segments(const std::vector<LineSegment>& segments) {
     const LineSegment& last = segments.back();
     glLineWidth(last.width);
     glColor4f(last.red, last.green, last.blue, last.alpha);
+    draw_stats_add(2, 0, 1);
 }
 
 }  // namespace
@@ -66,10 +68,12 @@ void draw_sheet_bridge(const LineBatch& bridge) {
     set_line_state();
     // Each strand's start switches texturing off; once is the same.
     if (bridge.strands > 0) glDisable(GL_TEXTURE_2D);
+    draw_stats_add(bridge.strands > 0 ? 6 : 5);
     submit_segments(bridge.segments);
 }
 
 void draw_cloud_links(const LineBatch& links) {
     set_line_state();
+    draw_stats_add(5);
     submit_segments(links.segments);
 }

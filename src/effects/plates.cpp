@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 
@@ -35,6 +36,7 @@ void draw_plate(int name, float alpha, float size) {
 
     draw_upright_image_quad();
     glPopMatrix();
+    draw_stats_add(20);
 }
 
 void draw_upright_image_quad() {
@@ -49,6 +51,7 @@ void draw_upright_image_quad() {
     glTexCoord2f(0, 1);
     glVertex2f(0, 0);
     glEnd();
+    draw_stats_add(10, 1);
 }
 
 void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz, float sx, float sy,
@@ -94,4 +97,5 @@ void draw_panel_tile(float ax, float ay, float az, float rx, float ry, float rz,
     glEnd();
     glPopAttrib();
     glPopMatrix();
+    draw_stats_add(35, 1);
 }

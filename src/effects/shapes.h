@@ -6,14 +6,13 @@
 // matrix around its translation). The vertex sequences are generators that
 // hand every vertex, in drawing order, to a callback, so they can be checked
 // without a GL context. Angles use pi as 3.1415, as the show always has.
-// Depends on audio/music.h (demo_time).
+// Depends on core/clock.h (demo_time), core/draw_stats.h, GLUT.
 #pragma once
 
 #include <cmath>
 
-// Float fields: every coordinate is rounded to float before it is sent (as
-// doubles). Keeping the rounding in the type also keeps GCC 12 from folding
-// a float cast of a product with cos() back into double precision.
+// Float fields: every coordinate is rounded to float before it is sent. Keeping the rounding in the type also
+// keeps GCC 12 from folding a float cast of a product with cos() back into double precision.
 struct ShapeVertex {
     float x, y;
 };
@@ -85,5 +84,11 @@ void draw_spike(float x);
 // Filled quad spanning x to x + w and y to y + h (either side for negative sizes).
 void rect(float x, float y, float w, float h);
 
-// glutSolidSphere(radius, n, n) with the current colour and state.
+// glutSolidSphere(radius, n, n), glutWireTorus(radius, radius, sides, 16) and
+// glutSolidCube(size) with the current colour and state, each compiled into
+// a display list the first time a size is drawn (a current context is needed
+// from then on). The current colour, normal and texture coordinates are left
+// as they were, as GLUT's own vertex arrays leave them.
 void draw_solid_sphere(double radius, int n);
+void draw_torus_wires(double radius, int sides);
+void draw_solid_cube(double size);

@@ -6,6 +6,7 @@
 
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "physics/cloud.h"
 
 namespace {
@@ -15,6 +16,7 @@ void draw_flat(GLenum primitive, int first_double, int count) {
     glVertexPointer(3, GL_DOUBLE, 0, cloud_flat() + first_double);
     glDrawArrays(primitive, 0, count);
     glDisableClientState(GL_VERTEX_ARRAY);
+    draw_stats_add(4, 1);
 }
 
 }  // namespace
@@ -27,9 +29,11 @@ void draw_cloud() {
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glColor4f(0.25f, 0.23f, 0.21f, 0.025f);
     glLineWidth(1);
+    draw_stats_add(6, 0, 1);
     const CloudLayers layers = cloud_layers(t);
     if (layers.web) {
         glPointSize(1);
+        draw_stats_add(1);
         draw_flat(GL_LINES, 0, cloud_size);
     }
     if (layers.trail) {
@@ -38,6 +42,7 @@ void draw_cloud() {
         trail_colour(e, rgba);
         glColor4fv(rgba);
         glLineWidth(trail_width(e));
+        draw_stats_add(2, 0, 1);
         if (trail_start_valid(demo.trail_index)) draw_flat(GL_LINES, demo.trail_index, trail_vertices);
     }
     if (layers.points) {
@@ -48,5 +53,6 @@ void draw_cloud() {
         draw_flat(GL_POINTS, 940, 50);
         glPointSize(5);
         draw_flat(GL_POINTS, 990, 10);
+        draw_stats_add(4);
     }
 }

@@ -1,6 +1,7 @@
-// sheet_draw.cpp: submitting a sheet to OpenGL.
-// Depends on physics/sheet_draw.h, core/targets.h, core/demo_state.h, core/clock.h,
-// core/wide_lines_draw.h.
+// sheet_draw.cpp: submitting a sheet to OpenGL: fins and early strands from
+// client-side vertex arrays, late strands as window-space quads.
+// Depends on physics/sheet_draw.h, core/targets.h, core/demo_state.h,
+// core/clock.h, core/draw_stats.h, core/wide_lines_draw.h.
 #include "physics/sheet_draw.h"
 
 #include <GL/glew.h>
@@ -9,6 +10,7 @@
 
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "core/wide_lines_draw.h"
@@ -28,14 +30,33 @@ void send_vertex(const Vec3& p) {
 }
 
 // A fin corner as it goes to GL, worked out once per particle: a particle is
-// a corner of up to four quads.
+// a corner of up to four quads. Interleaved, so one set of pointers covers it.
 struct FinCorner {
-    float grey;
+    float rgba[4];
     float normal[3];
     float st[2];
     float position[3];
 };
 std::vector<FinCorner> fin_corners;
+std::vector<FinCorner> fin_vertices;  // the quads' corners in drawing order
+std::vector<float> strand_points;     // every particle's position, as floats
+std::vector<GLuint> strand_lines;     // the early strands' segments, two ends each
+// Corner indices of every quad, column by column; they depend only on the
+// sheet's shape, so they are built again only when it changes.
+std::vector<GLuint> fin_quads;
+int fin_quads_rows = -1, fin_quads_columns = -1;
+
+void build_fin_quads(int R, int S) {
+    if (R == fin_quads_rows && S == fin_quads_columns) return;
+    fin_quads.clear();
+    for (int j = 0; j + 1 < S; j++)
+        for (int i = 0; i + 1 < R; i++) {
+            const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+            for (const auto& kl : corners) fin_quads.push_back(static_cast<GLuint>(kl[0] * S + kl[1]));
+        }
+    fin_quads_rows = R;
+    fin_quads_columns = S;
+}
 
 void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
@@ -53,7 +74,9 @@ void draw_fins(const ClothSheet& s, int style) {
             const Particle& p = sheet_particle(s, k, l);
             FinCorner& f =
                 fin_corners[static_cast<size_t>(k) * static_cast<size_t>(S) + static_cast<size_t>(l)];
-            f.grey = fin_grey(p.normal);
+            const float grey = fin_grey(p.normal);
+            f.rgba[0] = f.rgba[1] = f.rgba[2] = grey;
+            f.rgba[3] = 0.65f;
             f.normal[0] = static_cast<float>(p.normal.x);
             f.normal[1] = static_cast<float>(p.normal.y);
             f.normal[2] = static_cast<float>(p.normal.z);
@@ -62,23 +85,40 @@ void draw_fins(const ClothSheet& s, int style) {
             f.position[1] = static_cast<float>(p.position.y);
             f.position[2] = static_cast<float>(p.position.z);
         }
-    // All quads between one begin/end pair: GL joins the separate pairs of
-    // the same primitive into one anyway.
-    glBegin(GL_QUADS);
-    for (int j = 0; j + 1 < S; j++)
-        for (int i = 0; i + 1 < R; i++) {
-            const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
-            for (const auto& kl : corners) {
-                const FinCorner& f = fin_corners[static_cast<size_t>(kl[0]) * static_cast<size_t>(S) +
-                                                 static_cast<size_t>(kl[1])];
-                glColor4f(f.grey, f.grey, f.grey, 0.65f);
-                glNormal3fv(f.normal);
-                glTexCoord2fv(f.st);
-                glVertex3fv(f.position);
-            }
-        }
-    glEnd();
+    build_fin_quads(R, S);
+    // Every quad's own four corners, in the order the immediate-mode pair
+    // sent them. Not indexed: drivers without quads of their own (llvmpipe)
+    // split indexed quads along the other diagonal, which moves the texture
+    // on these bent quads.
+    fin_vertices.resize(fin_quads.size());
+    for (size_t k = 0; k < fin_quads.size(); k++) fin_vertices[k] = fin_corners[fin_quads[k]];
+    int calls = 9;
+    if (!fin_vertices.empty()) {
+        // All quads in one draw.
+        const GLsizei stride = sizeof(FinCorner);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glColorPointer(4, GL_FLOAT, stride, fin_vertices[0].rgba);
+        glNormalPointer(GL_FLOAT, stride, fin_vertices[0].normal);
+        glTexCoordPointer(2, GL_FLOAT, stride, fin_vertices[0].st);
+        glVertexPointer(3, GL_FLOAT, stride, fin_vertices[0].position);
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(fin_vertices.size()));
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        // The arrays leave the current attributes undefined; the pair left
+        // those of its last corner, which what is drawn next starts from.
+        const FinCorner& last = fin_vertices.back();
+        glColor4fv(last.rgba);
+        glNormal3fv(last.normal);
+        glTexCoord2fv(last.st);
+        calls += 17;
+    }
     glDisable(GL_TEXTURE_2D);
+    draw_stats_add(calls, fin_vertices.empty() ? 0 : 1);
 }
 
 void draw_early_strands(const ClothSheet& s) {
@@ -97,17 +137,35 @@ void draw_early_strands(const ClothSheet& s) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
     glColor4f(0, 0, 0, 0);
-    glBegin(GL_LINES);
-    for (int j = 0; j < s.columns; j++)
-        for (int i = 0; i + 1 < s.rows; i++) {
-            const Particle& a = sheet_particle(s, i, j);
-            const Particle& b = sheet_particle(s, i + 1, j);
-            send_normal(a.normal);
-            send_vertex(a.position);
-            send_normal(b.normal);
-            send_vertex(b.position);
+    // The segments as separate lines, strand by strand from the root, the
+    // order they always went in.
+    const int R = s.rows, S = s.columns;
+    strand_points.resize(s.particles.size() * 3);
+    for (size_t k = 0; k < s.particles.size(); k++) {
+        const Vec3& p = s.particles[k].position;
+        strand_points[3 * k] = static_cast<float>(p.x);
+        strand_points[3 * k + 1] = static_cast<float>(p.y);
+        strand_points[3 * k + 2] = static_cast<float>(p.z);
+    }
+    strand_lines.clear();
+    for (int j = 0; j < S; j++)
+        for (int i = 0; i + 1 < R; i++) {
+            strand_lines.push_back(static_cast<GLuint>(i * S + j));
+            strand_lines.push_back(static_cast<GLuint>((i + 1) * S + j));
         }
-    glEnd();
+    int calls = 13;
+    if (!strand_lines.empty()) {
+        // Lighting is off, so the normals the pair sent changed no pixel; only
+        // the last one, left as the current normal, is still sent.
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, strand_points.data());
+        glDrawElements(GL_LINES, static_cast<GLsizei>(strand_lines.size()), GL_UNSIGNED_INT,
+                       strand_lines.data());
+        glDisableClientState(GL_VERTEX_ARRAY);
+        send_normal(s.particles[strand_lines.back()].normal);
+        calls += 5;
+    }
+    draw_stats_add(calls, strand_lines.empty() ? 0 : 1);
 }
 
 // Every segment has a width of its own. Drawn as GL lines, each would be a
@@ -144,6 +202,7 @@ void draw_late_strands(const ClothSheet& s) {
     // The width and colour the last line left, for whatever draws next.
     glLineWidth(width);
     if (late_strands.lines > 0) glColor4fv(look.far_rgba);
+    draw_stats_add(late_strands.lines > 0 ? 5 : 4, 0, 1);
 }
 
 }  // namespace
@@ -153,6 +212,7 @@ void draw_sheet(const ClothSheet& sheet, int mode, int style) {
         draw_fins(sheet, style);
     } else if (mode == 0) {
         glLineWidth(1);
+        draw_stats_add(1, 0, 1);
         if (demo_time < 600)
             draw_early_strands(sheet);
         else

@@ -12,6 +12,7 @@
 
 #include "audio/music.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/plates.h"
@@ -26,7 +27,10 @@ namespace {
 
 char caption_text[text_buffer_size];
 
-void set_caption_colour() { glColor4f(0.8f, 0.78f, 0.774f, 0.85f); }
+void set_caption_colour() {
+    glColor4f(0.8f, 0.78f, 0.774f, 0.85f);
+    draw_stats_add(1);
+}
 
 constexpr PanelPose resting_pose{{0.5f, -0.15f, 0.5f}, {180, 180, 180}};
 
@@ -57,6 +61,7 @@ void draw_ticker() {
         format_text(caption_text, "%c", ticker_key(storyboard_keys, storyboard_capacity, ticker_index + j));
         float b = ticker_brightness(j);
         glColor4f(b, b, b, 1);
+        draw_stats_add(1);
         draw_bitmap_text(0.01f, 0.5f - 0.02f * static_cast<float>(j), 0, caption_text);
     }
 }
@@ -203,6 +208,7 @@ void draw_captions() {
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    draw_stats_add(8);
 }
 
 void draw_countdown_pass() {
@@ -216,6 +222,7 @@ void draw_countdown_pass() {
     glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, scene_target, 0);
     glBindTexture(GL_TEXTURE_2D, scene_target);
     glPopAttrib();
+    draw_stats_add(attrib_saved == 1 ? 9 : 8);
 }
 
 void draw_closing_sequence(const PanelPose& pose) {

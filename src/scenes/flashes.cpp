@@ -3,9 +3,12 @@
 
 #include <GL/glew.h>
 
+#include <iterator>
+
 #include "audio/music.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "effects/shapes.h"
 #include "scenes/timeline_rules.h"
@@ -19,10 +22,12 @@ void draw_triangle_outline() {
     glVertex3f(0.0f, -1.0f, 0.0f);
     glVertex3f(-1.0f, 1.0f, 0.0f);
     glEnd();
+    draw_stats_add(6, 1);
 }
 
 void grey(float level, float alpha) {
     glColor4f(ink_grey * level, ink_grey * level, ink_grey * level, alpha);
+    draw_stats_add(1);
 }
 
 // The triangle tunnel: six nested triangles whose scalings accumulate.
@@ -41,6 +46,7 @@ void draw_pulse_d(bool shown, double time_d) {
         }
     }
     glPopMatrix();
+    draw_stats_add(shown ? 11 : 5, 0, 1);
 }
 
 // A ring pulse: two dark rings hugging one bright one, all shrinking by
@@ -64,6 +70,7 @@ void draw_ring_pulse(bool shown, float clock, float size, const RingPulse& ring,
         draw_ripple_ellipse(static_cast<float>(ring.middle - ring.growth * s));
     }
     glPopMatrix();
+    draw_stats_add(shown ? 5 : 4, 0, 1);
 }
 
 void draw_pulse_e(bool shown, double time_d) {
@@ -90,6 +97,7 @@ void draw_pulse_e(bool shown, double time_d) {
         draw_triangle_outline();
     }
     glPopMatrix();
+    draw_stats_add(shown ? 16 : 3, 0, 1);
 }
 
 // The ray: a new random direction on every frame it draws.
@@ -104,8 +112,10 @@ void draw_pulse_c(bool shown, RayEnd end, double time_d) {
         glVertex3f(0.0f, 0.0f, 0.0f);
         glVertex3f(end.x, end.y, 0.0f);
         glEnd();
+        draw_stats_add(4, 1);
     }
     glPopMatrix();
+    draw_stats_add(4, 0, 1);
 }
 
 void draw_flare_a(bool shown, double time_d) {
@@ -122,6 +132,7 @@ void draw_flare_a(bool shown, double time_d) {
     glScalef(0.98f, 0.98f, 1.0f);
     draw_spike(0.35f);
     glPopMatrix();
+    draw_stats_add(8);
 }
 
 void draw_flare_b(bool shown, float time, double time_d) {
@@ -137,6 +148,7 @@ void draw_flare_b(bool shown, float time, double time_d) {
     glScalef(3.0f, 0.5f, 1.0f);
     draw_spike(0.15f);
     glPopMatrix();
+    draw_stats_add(7);
 }
 }  // namespace
 
@@ -169,6 +181,7 @@ void draw_flashes(const FlashFrame& f) {
     glEnable(GL_POLYGON_SMOOTH);
     draw_flare_a(f.flare_a, time_d);
     draw_flare_b(f.flare_b, demo_time, time_d);
+    draw_stats_add(5);
 }
 
 BurstFrame advance_burst_frame() {
@@ -195,4 +208,5 @@ void draw_burst(const BurstFrame& f) {
         draw_star_dot(dot.radius);
         glPopMatrix();
     }
+    draw_stats_add(3 + 3 * static_cast<long>(std::size(f.dots)));
 }

@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include "audio/music.h"
+#include "core/draw_stats.h"
 #include "effects/shapes.h"
 #include "text/font.h"
 
@@ -31,6 +32,7 @@ void draw_band(float r, float g, float b, float lift, float height) {
     glVertex2f(0.0f, 0.0f);
     glEnd();
     glPopMatrix();
+    draw_stats_add(10, 1);
 }
 
 }  // namespace
@@ -67,6 +69,7 @@ void draw_hidden_part() {
     glColor4f(0.06f, 0.06f, 0.06f, 1.0f);
     rect(0.0f, 0.38f, 1.0f, 0.48f);
 
+    draw_stats_add(14 + static_cast<long>(hidden_dots.size()));
     for (const HiddenDot& d : hidden_dots) {
         glColor4d(d.r, d.g, d.b, d.a);
         rect(d.x, d.y, d.w, d.h);

@@ -13,6 +13,7 @@
 #include "audio/music.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/lines.h"
@@ -103,9 +104,10 @@ void draw_wire_torus(float time) {
     glRotatef(static_cast<float>(time * 0.2), 1.2f, 0.9f, 0.2f);
     glRotatef(45.0f, 0.0f, 1.0f, 1.0f);
     glScalef(1.5f, 1.4f, 1.0f);
-    glutWireTorus(3.4, 3.4, 128, 16);
+    draw_torus_wires(3.4, 128);
     glPopMatrix();
     glDisable(GL_LIGHTING);
+    draw_stats_add(10);
 }
 
 void move_anchors_by_noise(float time) {
@@ -135,6 +137,7 @@ void draw_particle_cloud() {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
     glPopMatrix();
+    draw_stats_add(6);
 }
 
 void draw_glow_sphere(float fade, double time_d) {
@@ -148,6 +151,7 @@ void draw_glow_sphere(float fade, double time_d) {
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
+    draw_stats_add(7);
 }
 
 void draw_anchor_sphere(float time) {
@@ -163,6 +167,7 @@ void draw_anchor_sphere(float time) {
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     draw_solid_sphere(static_cast<double>(0.2f), 32);
     glPopMatrix();
+    draw_stats_add(14);
 }
 
 void draw_styled_cloth_b(float time) {
@@ -179,7 +184,7 @@ void draw_styled_cloth_b(float time) {
         glTranslatef(b.x, b.y, b.z);
         rotate_by_spins();
         rotate_by_time(time);
-        glutSolidCube(0.4);
+        draw_solid_cube(0.4);
         glDisable(GL_LIGHTING);
     } else if (demo.cloth_b_style == 2) {
         draw_sheet(cloth_b, demo.cloth_draw_flag, 2);
@@ -193,6 +198,7 @@ void draw_styled_cloth_b(float time) {
     glVertex3f(b.x, b.y, b.z);
     glEnd();
     glPopMatrix();
+    draw_stats_add(demo.cloth_b_style == 1 ? 26 : 10, 1);
 }
 
 void draw_lattice_block(const SceneFrame& f) {
@@ -220,6 +226,7 @@ void draw_lattice_block(const SceneFrame& f) {
     glPopMatrix();
     draw_burst(f.burst);
     glPopMatrix();
+    draw_stats_add(14);
     draw_captions();
 }
 
@@ -230,6 +237,7 @@ void draw_title_plates(float time) {
     int count = title_plates_at(time, slots);
     for (int k = 0; k < count; ++k) draw_plate(textures[slots[k]], 1.0f, size);
     glPopMatrix();
+    draw_stats_add(2);
 }
 
 // --- Advancing: every state change of a main-show frame, in drawing order ---
@@ -318,6 +326,9 @@ void draw_main_show(const SceneFrame& f) {
     // Kept until the next frame's countdown pass restores it.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     attrib_saved = 1;
+    // The frame's own state calls, the camera's and the drawing state's (one
+    // of them a line width).
+    draw_stats_add(time_d < 210.0 ? 37 : 35, 0, 1);
 }
 
 SceneFrame scene_frame;

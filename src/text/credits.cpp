@@ -1,17 +1,20 @@
 // credits.cpp: draws the end credits over the finished frame.
 //
-// Two passes over the 390 lines: all bars first, then all texts, so that no
-// bar covers a text. Only lines whose baseline lies in a band around the
-// screen are drawn. Depends on text/font.h, text/overlays.h, app/targets.h,
-// app/frame.h, audio/music.h.
+// Two passes over the 390 lines: all bars first (gathered into one draw),
+// then all texts, so that no bar covers a text. Only lines whose baseline
+// lies in a band around the screen are drawn. Depends on text/font.h,
+// text/overlays.h, app/targets.h, app/frame.h, audio/music.h,
+// core/draw_stats.h.
 #include "text/credits.h"
 
 #include <GL/glew.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/clock.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/plates.h"
@@ -24,6 +27,39 @@ namespace {
 
 constexpr double band_bottom = -200.0;
 constexpr double band_top = 1200.0;
+
+// The bars of pass 0, two quads a line (outer, then inner), gathered into one
+// draw: r, g, b, a, x, y per corner, in the order the quads always went.
+std::vector<float> bar_corners;
+const float bar_outer[4] = {120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1};
+const float bar_inner[4] = {150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1};
+
+void add_bar_quad(const float (&rgba)[4], float x0, float y0, float x1, float y1) {
+    const float corners[4][2] = {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}};
+    for (const auto& c : corners) {
+        bar_corners.insert(bar_corners.end(), rgba, rgba + 4);
+        bar_corners.insert(bar_corners.end(), {c[0], c[1]});
+    }
+}
+
+// Draws the bars gathered so far, untextured, unlit and opaque as each bar
+// was, and leaves the last one's colour current.
+void draw_bars() {
+    if (bar_corners.empty()) return;
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glColorPointer(4, GL_FLOAT, 6 * sizeof(float), bar_corners.data());
+    glVertexPointer(2, GL_FLOAT, 6 * sizeof(float), bar_corners.data() + 4);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(bar_corners.size() / 6));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glColor4fv(bar_inner);
+    bar_corners.clear();
+    draw_stats_add(12, 1);
+}
 
 }  // namespace
 
@@ -87,6 +123,7 @@ void draw_picture_plate(float alpha, float zoom, float dx, float dy) {
     draw_upright_image_quad();
 
     glPopMatrix();
+    draw_stats_add(19);
 }
 
 void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass) {
@@ -95,6 +132,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     if (!credits_line_in_band(baseline)) return;
 
     if (std::strcmp(text, "XD") == 0) {
+        draw_bars();  // the bars above it go under the picture, as ever
         draw_picture_plate(1.0f, 6.0f, 0.0f, credits_picture_dy(index, offset));
         return;
     }
@@ -102,17 +140,12 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     if (pass == 0) {
         float w = credits_bar_width(static_cast<int>(std::strlen(text)));
         if (w == 0) return;  // an empty line leaves a gap
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_BLEND);
         float x0 = x + 0.06f;
         float y0 = y + 0.9f - b;
-        glColor4f(120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
-        fill_quad(x0, y0, x0 + 1.001f * w, y0 + 0.094f);
+        add_bar_quad(bar_outer, x0, y0, x0 + 1.001f * w, y0 + 0.094f);
         x0 = x + 0.063f;
         y0 = y + 0.903f - b;
-        glColor4f(150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1);
-        fill_quad(x0, y0, x0 + w, y0 + 0.092f);
+        add_bar_quad(bar_inner, x0, y0, x0 + w, y0 + 0.092f);
         return;
     }
 
@@ -124,6 +157,7 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     freetype::print(our_font, text_x, text_y, "%s", unlit.c_str());
     glColor4f(220 / 255.0f, 135 / 255.0f, 209 / 255.0f, 1);
     freetype::print(our_font, text_x, text_y, "%s", text);
+    draw_stats_add(2);
 }
 
 void reset_end_credits() { credits_state = CreditsState{}; }
@@ -147,13 +181,16 @@ void draw_end_credits(float x_origin, float y_origin) {
     float line_y = y_origin - 0.1f;
     glTranslatef(0, credits_offset * 1.001f, 0);
 
-    for (int pass = 0; pass < 2; pass++)
+    for (int pass = 0; pass < 2; pass++) {
         for (int index = 0; index < credits_line_count; index++)
             draw_credits_line(index, credits_lines[index], credits_line_x(index, x_origin), line_y,
                               credits_offset, pass);
+        draw_bars();
+    }
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    draw_stats_add(15);
 }

@@ -37,7 +37,9 @@ void advance_end_credits();
 void reset_end_credits();  // the scroll back to its start
 void draw_end_credits(float x_origin, float y_origin);
 
-// pass 0 draws the line's bar (or the picture), pass 1 its text.
+// pass 0 gathers the line's bar (or draws the picture, after the bars
+// gathered so far), pass 1 draws its text; draw_end_credits draws the bars
+// gathered at the end of each pass.
 void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass);
 
 // The picture texture as a centred plate (zoom 6 for the credits).

@@ -1,10 +1,11 @@
 // font.h: the seven-segment glyph font and its printf-style print operation.
 //
 // build_glyph_font turns "digital-7.ttf" (working directory) into one texture
-// and one display list per character code 0 to 127, using FreeType once at
-// start-up. freetype::print draws text, possibly of several lines, at window
-// pixel positions with those lists, applying the caller's modelview matrix in
-// pixel units. Needs a current GL context; main thread only.
+// per character code 0 to 127 and one atlas holding them all, using FreeType
+// once at start-up. freetype::print draws text, possibly of several lines, at
+// window pixel positions from the atlas, one draw per line, applying the
+// caller's modelview matrix in pixel units. Needs a current GL context; main
+// thread only. Depends on core/draw_stats.h, FreeType, GL and GLU.
 #pragma once
 
 #include <GL/glew.h>
@@ -13,10 +14,21 @@
 #include <exception>
 #include <vector>
 
+// Where code c's quad goes, relative to the pen, and where its texels are.
+struct GlyphQuad {
+    float left = 0, bottom = 0, right = 0, top = 0;  // pixels from the pen
+    float s0 = 0, t0 = 0, s1 = 0, t1 = 0;            // atlas coordinates, t0 at the top row
+    float advance = 0;                               // pen movement, whole pixels
+};
+
 struct GlyphFont {
-    float pixel_height = 0;           // requested glyph size (64)
-    GLuint glyph_textures[128] = {};  // texture of character code c at index c
-    GLuint first_list = 0;            // list first_list + c draws code c
+    float pixel_height = 0;  // requested glyph size (64)
+    // Texture of character code c at index c. Text is drawn from the atlas;
+    // print leaves the last code's texture bound, as drawing it alone did.
+    GLuint glyph_textures[128] = {};
+    GLuint atlas = 0;
+    GlyphQuad glyphs[128] = {};
+    int modelview_depth_limit = 32;  // the driver's; a full stack changes what print draws
 };
 
 extern GlyphFont our_font;
@@ -75,3 +87,16 @@ struct GlyphTexels {
     std::vector<unsigned char> bytes;
 };
 GlyphTexels make_glyph_texels(const unsigned char* buffer, int bw, int br, int stride, int alignment);
+
+// All glyph textures in one luminance-alpha texture (rows 2 x width bytes,
+// both sides powers of two), each in a cell of its own with a one-texel
+// border copied from its opposite edges. Linear filtering at a glyph's edge
+// then reads the texels the glyph's own repeating texture gave it, and the
+// glyph's coordinates scaled into the atlas fall on the same texel centres.
+// x[k], y[k]: the atlas texel of glyph k's texel (0, 0).
+struct GlyphAtlas {
+    int width = 1, height = 1;
+    std::vector<unsigned char> bytes;
+    std::vector<int> x, y;
+};
+GlyphAtlas make_glyph_atlas(const std::vector<GlyphTexels>& glyphs);

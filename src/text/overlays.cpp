@@ -10,8 +10,10 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "core/clock.h"
+#include "core/draw_stats.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "text/font.h"
@@ -32,6 +34,7 @@ void fill_quad(float x0, float y0, float x1, float y1) {
     glVertex2f(x1, y1);
     glVertex2f(x1, y0);
     glEnd();
+    draw_stats_add(6, 1);
 }
 
 CountdownDigits countdown_digits(float c) {
@@ -136,10 +139,14 @@ void draw_countdown_panel(float x, float y, float c) {
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    draw_stats_add(18);
 }
 
 void draw_bitmap_text(float x, float y, float z, const char* text) {
     glRasterPos3f(x, y, z);
     for (const char* p = text; *p; p++)
         glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(*p));
+    // GLUT saves the pixel store, sets it for its bitmap, draws and restores.
+    const long n = static_cast<long>(std::strlen(text));
+    draw_stats_add(1 + 9 * n, n);
 }

@@ -37,6 +37,7 @@
 #include "capture_output.h"
 #include "contact_sheet.h"
 #include "core/demo_state.h"
+#include "core/draw_stats.h"
 #include "core/input_file.h"
 #include "cost_plot.h"
 #include "driver.h"
@@ -426,9 +427,12 @@ int main(int argc, char** argv) {
         for (long j = k + 1; !drawn && j <= k + settle_last_frames; j++) drawn = is_kept(j);
         auto t0 = std::chrono::steady_clock::now();
         float cleared_at = demo_time;  // the clock the frame picks its clear colour by
+        DrawStats submitted;
         if (drawn) {
             driver_fast_forward(!kept && !options.draw_all);
+            draw_stats_take();
             driver_run_frame(k);
+            submitted = draw_stats_take();
         } else {
             driver_step_frame(k);
         }
@@ -451,7 +455,7 @@ int main(int argc, char** argv) {
             if (!(use.video || use.png || use.thumbnail)) driver_read_picture(picture);
             Framing f = measure_frame(picture, cleared_at);
             report_add(section_name(demo_time, finale, demo.hidden_part_on != 0), seconds, frame_time,
-                       f.framed, f.mostly_clear);
+                       f.framed, f.mostly_clear, {submitted.calls, submitted.draws, submitted.line_widths});
         }
         if (use.video && !video_write(picture)) {
             std::fprintf(stderr, "tangle: ffmpeg: the video encoder stopped taking frames\n");

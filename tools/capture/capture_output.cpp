@@ -1,4 +1,5 @@
-// capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing and framing report.
+// capture_output.cpp: ffmpeg video pipe, joining pieces, and the timing,
+// submission and framing report.
 #include "capture_output.h"
 
 #include <algorithm>
@@ -33,10 +34,21 @@ std::string quoted(const std::string& s) {
 }
 
 struct SectionTimes {
-    int order;
+    int order = 0;
     std::vector<double> seconds;
     long measured = 0, framed = 0, mostly_clear = 0;  // frames whose framing was measured
+    std::vector<long> calls, draws;                   // frames whose submission was counted
 };
+
+// Median and worst of a section's counts, for the table.
+void print_counts(std::vector<long>& counts) {
+    if (counts.empty()) {
+        std::fprintf(stderr, " %8s %8s", "-", "-");
+        return;
+    }
+    std::sort(counts.begin(), counts.end());
+    std::fprintf(stderr, " %8ld %8ld", counts[counts.size() / 2], counts.back());
+}
 std::map<std::string, SectionTimes> report_sections;
 std::vector<ReportSample> report_samples;  // in the order the frames ran
 
@@ -169,13 +181,17 @@ const char* section_name(float t, bool finale, bool hidden) {
     return "flashes and climax";
 }
 
-void report_add(const char* section, double music_seconds, double seconds, int framed, int mostly_clear) {
-    auto [it, added] =
-        report_sections.try_emplace(section, SectionTimes{static_cast<int>(report_sections.size()), {}});
+void report_add(const char* section, double music_seconds, double seconds, int framed, int mostly_clear,
+                SubmittedCounts submitted) {
+    SectionTimes fresh;
+    fresh.order = static_cast<int>(report_sections.size());
+    auto [it, added] = report_sections.try_emplace(section, fresh);
     SectionTimes& times = it->second;
     times.seconds.push_back(seconds);
     if (framed >= 0) times.measured++, times.framed += framed, times.mostly_clear += mostly_clear;
-    report_samples.push_back({times.order, music_seconds, seconds, framed, mostly_clear});
+    if (submitted.calls >= 0) times.calls.push_back(submitted.calls), times.draws.push_back(submitted.draws);
+    report_samples.push_back({times.order, music_seconds, seconds, framed, mostly_clear, submitted.calls,
+                              submitted.draws, submitted.line_widths});
 }
 
 const std::vector<ReportSample>& report_samples_so_far() { return report_samples; }
@@ -191,8 +207,8 @@ bool report_save(const std::string& path) {
     if (!f) return false;
     std::vector<std::string> names = report_section_names();
     for (const ReportSample& s : report_samples)
-        std::fprintf(f, "%.17g %.17g %d %d %s\n", s.music_seconds, s.seconds, s.framed, s.mostly_clear,
-                     names[s.section].c_str());
+        std::fprintf(f, "%.17g %.17g %d %d %ld %ld %ld %s\n", s.music_seconds, s.seconds, s.framed,
+                     s.mostly_clear, s.calls, s.draws, s.line_widths, names[s.section].c_str());
     return std::fclose(f) == 0;
 }
 
@@ -201,9 +217,11 @@ bool report_load(const std::string& path) {
     if (!f) return false;
     double music = 0, cost = 0;
     int framed = -1, mostly_clear = -1;
+    SubmittedCounts counts;
     char name[64];
-    while (std::fscanf(f, "%lf %lf %d %d %63[^\n]", &music, &cost, &framed, &mostly_clear, name) == 5)
-        report_add(name, music, cost, framed, mostly_clear);
+    while (std::fscanf(f, "%lf %lf %d %d %ld %ld %ld %63[^\n]", &music, &cost, &framed, &mostly_clear,
+                       &counts.calls, &counts.draws, &counts.line_widths, name) == 8)
+        report_add(name, music, cost, framed, mostly_clear, counts);
     std::fclose(f);
     return true;
 }
@@ -214,7 +232,10 @@ void report_print(double wall_seconds, long frames) {
     std::sort(order.begin(), order.end());
     bool framing = false;
     for (auto& [name, times] : report_sections) framing = framing || times.measured > 0;
-    std::fprintf(stderr, "%-20s %8s %10s %10s%s\n", "section", "frames", "median ms", "worst ms",
+    bool counted = false;
+    for (auto& [name, times] : report_sections) counted = counted || !times.calls.empty();
+    std::fprintf(stderr, "%-20s %8s %10s %10s%s%s\n", "section", "frames", "median ms", "worst ms",
+                 counted ? "    calls    worst    draws    worst" : "",
                  framing ? "   framed   mostly clear" : "");
     for (auto& [index, name] : order) {
         SectionTimes& times = report_sections[name];
@@ -222,6 +243,8 @@ void report_print(double wall_seconds, long frames) {
         std::sort(s.begin(), s.end());
         std::fprintf(stderr, "%-20s %8zu %10.2f %10.2f", name.c_str(), s.size(), s[s.size() / 2] * 1000,
                      s.back() * 1000);
+        // GL calls and draws per frame, median and worst.
+        if (counted) print_counts(times.calls), print_counts(times.draws);
         // Shares of the frames measured (those from --from on).
         if (times.measured > 0)
             std::fprintf(stderr, " %7.0f %% %12.0f %%", 100.0 * times.framed / times.measured,

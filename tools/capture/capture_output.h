@@ -30,13 +30,20 @@ const char* section_name(float demo_time, bool finale, bool hidden);
 // music time it showed and what it cost.
 // A frame whose picture was measured also carries its framing (framing.h):
 // 1 or 0 for "framed" and "mostly clear", -1 where it was not measured.
+// A frame drawn by this build also carries what its drawing submitted
+// (core/draw_stats.h): GL calls, draws and line-width changes, -1 where not
+// counted.
 struct ReportSample {
     int section;  // index into report_section_names()
     double music_seconds, seconds;
     int framed = -1, mostly_clear = -1;
+    long calls = -1, draws = -1, line_widths = -1;
+};
+struct SubmittedCounts {
+    long calls = -1, draws = -1, line_widths = -1;
 };
 void report_add(const char* section, double music_seconds, double seconds, int framed = -1,
-                int mostly_clear = -1);
+                int mostly_clear = -1, SubmittedCounts submitted = {});
 void report_print(double wall_seconds, long frames);
 const std::vector<ReportSample>& report_samples_so_far();
 std::vector<std::string> report_section_names();  // in the order first seen
