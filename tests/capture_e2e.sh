@@ -125,6 +125,8 @@ png=$(ffmpeg -v error -i "$work/pink/frame_000600.png" -f rawvideo -pix_fmt rgb2
 mp4=$(ffmpeg -v error -i "$work/pink.mp4" -frames:v 1 \
   -vf "scale=in_color_matrix=auto:in_range=auto:flags=accurate_rnd+full_chroma_int,format=rgb24" -f rawvideo - |
   od -An -tu1 -j $(((100 * 1280 + 100) * 3)) -N3)
+lengths=$(ffprobe -v error -show_entries stream=duration -of csv=p=0 "$work/pink.mp4" | tr "\n" " ")
+check "sound as long as the pictures ($lengths)" 'python3 -c "import sys; v, a = map(float, sys.argv[1:3]); sys.exit(abs(v - a) > 0.03)" $lengths'
 check "decoded colour ($mp4) within 2 of the PNG's ($png)" 'python3 -c "import sys; a, b = sys.argv[1].split(), sys.argv[2].split(); sys.exit(max(abs(int(x) - int(y)) for x, y in zip(a, b)) > 2)" "$png" "$mp4"'
 
 exit $fail

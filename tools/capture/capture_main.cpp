@@ -248,7 +248,7 @@ void write_report_plot() {
 
 // A piece leaves its files for the capture that started it to join.
 void finish_piece() {
-    driver_finish();
+    driver_finish(frames_run / options.driver.fps);
     if (options.piece_video && !video_end_piece()) failed = true;
     if (options.piece_sheet) contact_sheet_save(options.piece + ".sheet");
     if (options.report) report_save(options.piece + ".report");
@@ -256,7 +256,7 @@ void finish_piece() {
 
 void finish_whole() {
     double end_seconds = frames_run / options.driver.fps;
-    driver_finish();
+    driver_finish(end_seconds);
     if (frames_written == 0 && !interrupted) {
         std::fprintf(stderr,
                      "tangle: no frame was made: the show's capture ends at %.2f s, before --from %.2f s; "

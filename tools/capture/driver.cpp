@@ -204,7 +204,10 @@ void driver_read_scene_target(std::vector<unsigned char>& rgb) {
     read_framebuffer(scene_fbo, 1600, 900, rgb);
 }
 
-void driver_finish() {
+void driver_finish(double end_seconds) {
+    // A frame's sound is mixed when the next frame starts: the last frame's
+    // would be missing, and the sound a frame shorter than the pictures.
+    if (wav_open && end_seconds > clock_seconds) music_offline_advance(end_seconds - clock_seconds);
     if (wav_open) music_offline_close_wav();
     wav_open = false;
 }

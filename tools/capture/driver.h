@@ -46,6 +46,7 @@ void driver_present();
 void driver_read_picture(std::vector<unsigned char>& rgb);
 // The scene target, 1600 x 900 RGB, top row first.
 void driver_read_scene_target(std::vector<unsigned char>& rgb);
-// Finishes the audio file; safe to call more than once.
-void driver_finish();
+// Finishes the audio file, its sound mixed up to `end_seconds` (the end of
+// the last frame); safe to call more than once.
+void driver_finish(double end_seconds);
 double driver_fps();
