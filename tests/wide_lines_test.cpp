@@ -29,7 +29,7 @@ TEST(WideLines, QuadCoversTheLineWidenedByHalfAPixelAllRound) {
     clear_wide_lines(m, false);
     const float a[3] = {10, 20, 0}, b[3] = {50, 20, 0};
     add_wide_line(m, pixel_space(), a, b, 3.0f, white, black);
-    ASSERT_EQ(m.position.size(), 16u);
+    ASSERT_EQ(m.vertices, 4u);
     // Half width 2 (1.5 plus the half pixel of coverage), half a pixel past each end.
     const float expect[4][2] = {{9.5f, 22}, {9.5f, 18}, {50.5f, 18}, {50.5f, 22}};
     for (int k = 0; k < 4; ++k) {
@@ -61,8 +61,8 @@ TEST(WideLines, CoverageRampsOverTheOuterPixelAndFadesShortLines) {
     add_wide_line(m, pixel_space(), a, b, 2.0f, white, white);
     add_wide_line(m, pixel_space(), c, c, 2.0f, white, white);  // no length: depth only, no colour
     add_wide_line(m, pixel_space(), c, d, 2.0f, white, white);  // half a pixel: a quarter at best
-    ASSERT_EQ(m.position.size(), 3u * 9 * 4);
-    ASSERT_EQ(m.index.size(), 3u * 24);
+    ASSERT_EQ(m.vertices, 3u * 9);
+    ASSERT_EQ(m.indices, 3u * 24);
     // Middle vertex (row 1, column 1) of each: s = (half width + 0.5) / 2,
     // t = (half length + 0.5) / 2.
     auto st = [&](int line, int k) { return m.texcoord[2 * static_cast<size_t>(9 * line + 4) + k]; };
@@ -74,7 +74,7 @@ TEST(WideLines, CoverageRampsOverTheOuterPixelAndFadesShortLines) {
     EXPECT_FLOAT_EQ(m.texcoord[0], 0.25f);
     EXPECT_FLOAT_EQ(m.texcoord[1], 0.25f);
     // Triangles index only their own line's nine vertices.
-    for (size_t k = 0; k < m.index.size(); ++k) EXPECT_EQ(m.index[k] / 9, k / 24) << k;
+    for (size_t k = 0; k < m.indices; ++k) EXPECT_EQ(m.index[k] / 9, k / 24) << k;
 }
 
 TEST(WideLines, ClipsToTheViewVolumeAsALineIs) {
@@ -90,13 +90,13 @@ TEST(WideLines, ClipsToTheViewVolumeAsALineIs) {
     // the colour taken at the cut.
     const float behind[3] = {0, 0, 1}, front[3] = {0, 0, -3};
     add_wide_line(m, s, behind, front, 2.0f, white, black);
-    ASSERT_EQ(m.position.size(), 16u);
+    ASSERT_EQ(m.vertices, 4u);
     for (int k : {0, 1}) EXPECT_NEAR(m.position[4 * k + 2], -m.position[4 * k + 3], 1e-5) << k;
     EXPECT_NEAR(m.colour[0], 0.5f, 1e-5);  // the cut is halfway from z = 1 to z = -3
     // Wholly behind the eye: counted, nothing drawn.
     const float far_behind[3] = {0, 0, 5};
     add_wide_line(m, s, behind, far_behind, 2.0f, white, white);
-    EXPECT_EQ(m.position.size(), 16u);
+    EXPECT_EQ(m.vertices, 4u);
     EXPECT_EQ(m.lines, 2);
 }
 

@@ -31,8 +31,8 @@ bool clip_line(ClipPoint& a, ClipPoint& b) {
         for (float side : {1.0f, -1.0f}) {
             float d0 = a.p[3] + side * a.p[axis], d1 = b.p[3] + side * b.p[axis];
             if (d0 < 0 && d1 < 0) return false;
-            if (d0 < 0) t0 = std::fmax(t0, d0 / (d0 - d1));
-            if (d1 < 0) t1 = std::fmin(t1, d0 / (d0 - d1));
+            if (d0 < 0 && d0 / (d0 - d1) > t0) t0 = d0 / (d0 - d1);
+            if (d1 < 0 && d0 / (d0 - d1) < t1) t1 = d0 / (d0 - d1);
         }
     if (t0 > t1) return false;
     const ClipPoint from = a, to = b;
@@ -52,12 +52,39 @@ WindowPoint to_window(const LineSpace& s, const ClipPoint& c) {
     return {c.p[0] * iw * s.scale[0] + s.offset[0], c.p[1] * iw * s.scale[1] + s.offset[1], c.p[2], c.p[3]};
 }
 
-void put_vertex(WideLineMesh& m, const LineSpace& s, float x, float y, float z, float w,
-                const float rgba[4]) {
-    m.position.insert(m.position.end(),
-                      {(x - s.offset[0]) / s.scale[0] * w, (y - s.offset[1]) / s.scale[1] * w, z, w});
-    m.colour.insert(m.colour.end(), rgba, rgba + 4);
+// Where the next vertices go: the mesh's arrays grown by `count` vertices.
+struct VertexSlots {
+    float* position;
+    float* colour;
+    float* texcoord;
+};
+
+VertexSlots grow(WideLineMesh& m, size_t count) {
+    const size_t first = m.vertices;
+    m.vertices += count;
+    if (4 * m.vertices > m.position.size()) {
+        const size_t room = 2 * m.vertices;
+        m.position.resize(4 * room);
+        m.colour.resize(4 * room);
+        m.texcoord.resize(2 * room);
+    }
+    return {&m.position[4 * first], &m.colour[4 * first], m.coverage ? &m.texcoord[2 * first] : nullptr};
 }
+
+// A vertex at window point (x, y), with the clip z and w of its end of the line.
+void put_vertex(VertexSlots& at, const LineSpace& s, float x, float y, float z, float w,
+                const float rgba[4]) {
+    at.position[0] = (x - s.offset[0]) / s.scale[0] * w;
+    at.position[1] = (y - s.offset[1]) / s.scale[1] * w;
+    at.position[2] = z;
+    at.position[3] = w;
+    for (int k = 0; k < 4; ++k) at.colour[k] = rgba[k];
+    at.position += 4;
+    at.colour += 4;
+}
+
+// Without the library call std::fmin and std::fmax make of it.
+float unit_clamp(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 }  // namespace
 
@@ -78,10 +105,7 @@ LineSpace make_line_space(const float modelview[16], const float projection[16],
 
 void clear_wide_lines(WideLineMesh& mesh, bool coverage) {
     mesh.coverage = coverage;
-    mesh.position.clear();
-    mesh.colour.clear();
-    mesh.texcoord.clear();
-    mesh.index.clear();
+    mesh.vertices = mesh.indices = 0;
     mesh.lines = 0;
 }
 
@@ -96,8 +120,8 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     // GL clamps vertex colours before it interpolates them along a line;
     // handed over as they are, some drivers would clamp only the fragments.
     for (int k = 0; k < 4; ++k) {
-        ca.rgba[k] = std::fmin(std::fmax(rgba_a[k], 0.0f), 1.0f);
-        cb.rgba[k] = std::fmin(std::fmax(rgba_b[k], 0.0f), 1.0f);
+        ca.rgba[k] = unit_clamp(rgba_a[k]);
+        cb.rgba[k] = unit_clamp(rgba_b[k]);
     }
     if (!clip_line(ca, cb)) return;
     const WindowPoint p0 = to_window(s, ca), p1 = to_window(s, cb);
@@ -117,10 +141,11 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     const float nx = -half_width * sn, ny = half_width * c;  // half the width across
 
     if (!m.coverage) {
-        put_vertex(m, s, p0.x - ex + nx, p0.y - ey + ny, p0.z, p0.w, ca.rgba);
-        put_vertex(m, s, p0.x - ex - nx, p0.y - ey - ny, p0.z, p0.w, ca.rgba);
-        put_vertex(m, s, p1.x + ex - nx, p1.y + ey - ny, p1.z, p1.w, cb.rgba);
-        put_vertex(m, s, p1.x + ex + nx, p1.y + ey + ny, p1.z, p1.w, cb.rgba);
+        VertexSlots at = grow(m, 4);
+        put_vertex(at, s, p0.x - ex + nx, p0.y - ey + ny, p0.z, p0.w, ca.rgba);
+        put_vertex(at, s, p0.x - ex - nx, p0.y - ey - ny, p0.z, p0.w, ca.rgba);
+        put_vertex(at, s, p1.x + ex - nx, p1.y + ey - ny, p1.z, p1.w, cb.rgba);
+        put_vertex(at, s, p1.x + ex + nx, p1.y + ey + ny, p1.z, p1.w, cb.rgba);
         return;
     }
 
@@ -130,7 +155,7 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     // interpolates with perspective, so the middle along, where the distance
     // to both ends is equal, lies at u = w1 / (w0 + w1) of the way in window
     // space, with 1/w, z and every attribute over w taken there linearly.
-    const unsigned base = static_cast<unsigned>(m.position.size() / 4);
+    const unsigned base = static_cast<unsigned>(m.vertices);
     const float u = p1.w / (p0.w + p1.w);
     const float w_mid = 1.0f / ((1.0f - u) / p0.w + u / p1.w);
     const float z_mid = ((1.0f - u) * (p0.z / p0.w) + u * (p1.z / p1.w)) * w_mid;
@@ -146,15 +171,21 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     const float row_t[3] = {0.25f, (half_length + 0.5f) * 0.5f, 0.25f};
     const float column_s[3] = {0.25f, (half_width + 0.5f) * 0.5f, 0.25f};
     const float side[3] = {1.0f, 0.0f, -1.0f};
+    VertexSlots at = grow(m, 9);
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k) {
-            put_vertex(m, s, rows[r].x + side[k] * nx, rows[r].y + side[k] * ny, rows[r].z, rows[r].w,
+            put_vertex(at, s, rows[r].x + side[k] * nx, rows[r].y + side[k] * ny, rows[r].z, rows[r].w,
                        row_rgba[r]);
-            m.texcoord.insert(m.texcoord.end(), {column_s[k], row_t[r]});
+            *at.texcoord++ = column_s[k];
+            *at.texcoord++ = row_t[r];
         }
+    const size_t first_index = m.indices;
+    m.indices += 24;
+    if (m.indices > m.index.size()) m.index.resize(2 * m.indices);
+    unsigned* index = &m.index[first_index];
     for (unsigned r = 0; r < 2; ++r)
         for (unsigned k = 0; k < 2; ++k) {
             const unsigned v = base + 3 * r + k;
-            m.index.insert(m.index.end(), {v, v + 1, v + 3, v + 3, v + 1, v + 4});
+            for (unsigned corner : {v, v + 1, v + 3, v + 3, v + 1, v + 4}) *index++ = corner;
         }
 }

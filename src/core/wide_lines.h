@@ -13,6 +13,7 @@
 // Plain arithmetic; the submission is in core/wide_lines_draw.h. Depends on nothing.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // How points reach window pixels: projection × model-view (column-major, as
@@ -24,14 +25,18 @@ struct LineSpace {
 
 LineSpace make_line_space(const float modelview[16], const float projection[16], const int viewport[4]);
 
-// The quads of one pass, in the order the lines were added.
+// The quads of one pass, in the order the lines were added. The arrays only
+// grow, so that a pass of tens of thousands of lines costs no allocation or
+// clearing from frame to frame: the first `vertices` and `indices` are this
+// pass's.
 struct WideLineMesh {
     bool coverage = false;        // with texture coordinates for the coverage ramps
     std::vector<float> position;  // x y z w, clip coordinates
     std::vector<float> colour;    // r g b a
     std::vector<float> texcoord;  // s t, with coverage only
     std::vector<unsigned> index;  // triangles, with coverage only (plain quads need none)
-    int lines = 0;                // lines added, clipped away or not
+    size_t vertices = 0, indices = 0;
+    int lines = 0;  // lines added, clipped away or not
 };
 
 // Empties the mesh, keeping its storage, and says whether it carries coverage.

@@ -44,7 +44,7 @@ WideLineView current_line_view() {
 }
 
 void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
-    if (mesh.position.empty()) return;
+    if (mesh.vertices == 0) return;
     GLint matrix_mode = GL_MODELVIEW;
     glGetIntegerv(GL_MATRIX_MODE, &matrix_mode);
     glMatrixMode(GL_PROJECTION);
@@ -70,15 +70,14 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
         glClientActiveTexture(GL_TEXTURE1);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, mesh.texcoord.data());
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.index.size()), GL_UNSIGNED_INT,
-                       mesh.index.data());
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices), GL_UNSIGNED_INT, mesh.index.data());
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glClientActiveTexture(GL_TEXTURE0);
         glDisable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, 0);
         glActiveTexture(GL_TEXTURE0);
     } else {
-        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.position.size() / 4));
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.vertices));
         calls += 1;
     }
     glDisableClientState(GL_COLOR_ARRAY);

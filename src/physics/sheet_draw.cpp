@@ -25,9 +25,6 @@ void to_floats(const Vec3& p, float out[3]) {
     out[1] = static_cast<float>(p.y);
     out[2] = static_cast<float>(p.z);
 }
-void send_vertex(const Vec3& p) {
-    glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
-}
 
 // A fin corner as it goes to GL, worked out once per particle: a particle is
 // a corner of up to four quads. Interleaved, so one set of pointers covers it.
