@@ -16,7 +16,11 @@
 #include "app/frame.h"
 #include "app/targets.h"
 #include "core/random.h"
+#include "core/wide_lines_draw.h"
+#include "effects/lines.h"
+#include "effects/shapes.h"
 #include "physics/cloud.h"
+#include "physics/sheet_draw.h"
 #include "sync/storyboard.h"
 #include "text/font.h"
 
@@ -101,6 +105,10 @@ void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard)
     create_overlay_target();
     create_scene_target();
     build_glyph_font();
+    prepare_sheet_drawing();
+    prepare_line_drawing();
+    prepare_wide_line_drawing();
+    prepare_shapes();
     // The frame loop expects the scene target bound, as target creation left it.
     glBindTexture(GL_TEXTURE_2D, scene_target);
 }

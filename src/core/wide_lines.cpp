@@ -103,9 +103,17 @@ LineSpace make_line_space(const float modelview[16], const float projection[16],
     return s;
 }
 
+void reserve_wide_lines(WideLineMesh& mesh, size_t lines) {
+    const size_t room = 9 * lines;  // enough with coverage or without
+    if (4 * room <= mesh.position.size()) return;
+    mesh.position.resize(4 * room);
+    mesh.colour.resize(4 * room);
+    mesh.texcoord.resize(2 * room);
+}
+
 void clear_wide_lines(WideLineMesh& mesh, bool coverage) {
     mesh.coverage = coverage;
-    mesh.vertices = mesh.indices = 0;
+    mesh.vertices = 0;
     mesh.lines = 0;
 }
 
@@ -155,7 +163,6 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     // interpolates with perspective, so the middle along, where the distance
     // to both ends is equal, lies at u = w1 / (w0 + w1) of the way in window
     // space, with 1/w, z and every attribute over w taken there linearly.
-    const unsigned base = static_cast<unsigned>(m.vertices);
     const float u = p1.w / (p0.w + p1.w);
     const float w_mid = 1.0f / ((1.0f - u) / p0.w + u / p1.w);
     const float z_mid = ((1.0f - u) * (p0.z / p0.w) + u * (p1.z / p1.w)) * w_mid;
@@ -179,13 +186,15 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
             *at.texcoord++ = column_s[k];
             *at.texcoord++ = row_t[r];
         }
-    const size_t first_index = m.indices;
-    m.indices += 24;
-    if (m.indices > m.index.size()) m.index.resize(2 * m.indices);
-    unsigned* index = &m.index[first_index];
-    for (unsigned r = 0; r < 2; ++r)
-        for (unsigned k = 0; k < 2; ++k) {
-            const unsigned v = base + 3 * r + k;
-            for (unsigned corner : {v, v + 1, v + 3, v + 3, v + 1, v + 4}) *index++ = corner;
-        }
+}
+
+void wide_line_triangles(size_t lines, std::vector<unsigned>& indices) {
+    indices.resize(24 * lines);
+    unsigned* index = indices.data();
+    for (size_t line = 0; line < lines; ++line)
+        for (unsigned r = 0; r < 2; ++r)
+            for (unsigned k = 0; k < 2; ++k) {
+                const unsigned v = static_cast<unsigned>(9 * line) + 3 * r + k;
+                for (unsigned corner : {v, v + 1, v + 3, v + 3, v + 1, v + 4}) *index++ = corner;
+            }
 }

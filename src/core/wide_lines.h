@@ -27,17 +27,19 @@ LineSpace make_line_space(const float modelview[16], const float projection[16],
 
 // The quads of one pass, in the order the lines were added. The arrays only
 // grow, so that a pass of tens of thousands of lines costs no allocation or
-// clearing from frame to frame: the first `vertices` and `indices` are this
-// pass's.
+// clearing from frame to frame: the first `vertices` are this pass's.
 struct WideLineMesh {
     bool coverage = false;        // with texture coordinates for the coverage ramps
     std::vector<float> position;  // x y z w, clip coordinates
     std::vector<float> colour;    // r g b a
     std::vector<float> texcoord;  // s t, with coverage only
-    std::vector<unsigned> index;  // triangles, with coverage only (plain quads need none)
-    size_t vertices = 0, indices = 0;
+    size_t vertices = 0;
     int lines = 0;  // lines added, clipped away or not
 };
+
+// Room for `lines` lines, taken (and its memory touched) now rather than in
+// the frame that first needs it.
+void reserve_wide_lines(WideLineMesh& mesh, size_t lines);
 
 // Empties the mesh, keeping its storage, and says whether it carries coverage.
 void clear_wide_lines(WideLineMesh& mesh, bool coverage);
@@ -51,6 +53,10 @@ float smooth_line_width(float requested);
 // adds nothing.
 void add_wide_line(WideLineMesh& mesh, const LineSpace& space, const float a[3], const float b[3],
                    float width, const float rgba_a[4], const float rgba_b[4]);
+
+// The triangles of `lines` coverage grids, 24 indices each: the same for
+// every pass, so they are made once and kept by the drawing.
+void wide_line_triangles(size_t lines, std::vector<unsigned>& indices);
 
 // Vertices of one line: 4 for a plain quad, 9 (a 3 x 3 grid) with coverage.
 inline int wide_line_vertices(const WideLineMesh& mesh) { return mesh.coverage ? 9 : 4; }

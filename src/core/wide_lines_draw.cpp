@@ -3,6 +3,9 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/draw_stats.h"
 
 namespace {
@@ -10,6 +13,29 @@ namespace {
 // Opaque white with an alpha of 1 in one corner texel only: filtered, it
 // gives the product of the two coverage ramps. Made on first use.
 GLuint coverage_texture = 0;
+
+// The coverage grids' triangles, in an element buffer made once and grown
+// when a pass has more lines than it holds: they never change.
+GLuint triangle_buffer = 0;
+size_t triangle_buffer_lines = 0;
+
+// Binds it, holding at least `lines` grids; the GL calls it made.
+int bind_triangle_buffer(size_t lines) {
+    int calls = 1;
+    if (triangle_buffer == 0) {
+        glGenBuffers(1, &triangle_buffer);
+        calls++;
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, triangle_buffer);
+    if (lines <= triangle_buffer_lines) return calls;
+    // The whole grown bridge fits the first buffer made.
+    triangle_buffer_lines = std::max<size_t>(2 * lines, 40000);
+    std::vector<unsigned> indices;
+    wide_line_triangles(triangle_buffer_lines, indices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)),
+                 indices.data(), GL_STATIC_DRAW);
+    return calls + 1;
+}
 
 // The GL calls it made.
 int bind_coverage_texture() {
@@ -31,6 +57,15 @@ int bind_coverage_texture() {
 }
 
 }  // namespace
+
+void prepare_wide_line_drawing() {
+    glActiveTexture(GL_TEXTURE1);
+    bind_coverage_texture();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    bind_triangle_buffer(1);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
 
 WideLineView current_line_view() {
     WideLineView v;
@@ -70,7 +105,10 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
         glClientActiveTexture(GL_TEXTURE1);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, mesh.texcoord.data());
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices), GL_UNSIGNED_INT, mesh.index.data());
+        const size_t lines = mesh.vertices / 9;
+        calls += bind_triangle_buffer(lines) + 1;
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(24 * lines), GL_UNSIGNED_INT, nullptr);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glClientActiveTexture(GL_TEXTURE0);
         glDisable(GL_TEXTURE_2D);

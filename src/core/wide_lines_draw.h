@@ -13,6 +13,10 @@ struct WideLineView {
 };
 WideLineView current_line_view();
 
+// Makes the coverage texture and the triangles' buffer at start-up rather
+// than in the frame that first needs them; every binding is left as it was.
+void prepare_wide_line_drawing();
+
 // Draws the mesh with unit matrices, since its points are already in clip
 // coordinates, with culling and polygon smoothing off (a smooth line is
 // neither culled nor a polygon), and with coverage, on texture unit 1 so

@@ -64,6 +64,11 @@ void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
                         [&out](const LineSegment& segment) { out.segments.push_back(segment); });
 }
 
+void prepare_line_drawing() {
+    // The grown bridge is 33,734 segments, the links 2,160 a sheet.
+    reserve_wide_lines(line_quads, 36000);
+}
+
 void draw_sheet_bridge(const LineBatch& bridge) {
     set_line_state();
     // Each strand's start switches texturing off; once is the same.

@@ -59,6 +59,25 @@ inline float pulse_phase(float time, float rate) {
     return g - std::floor(g);
 }
 
+// (1 - u)^(4u) at the bow's step `step`, where u has grown to `u`: the same
+// 101 values for every bow of every frame, worked out once (a pow for each of
+// 33,734 segments cost more than drawing them).
+inline double bow_sag(int step, float u) {
+    constexpr int steps = 128;
+    static const std::vector<double> table = [] {
+        std::vector<double> t(steps);
+        float v = 0.0f;
+        for (int k = 0; k < steps; ++k, v = v + 0.01f) {
+            const double dv = v;
+            t[static_cast<size_t>(k)] = std::pow(1.0 - dv, 4.0 * dv);
+        }
+        return t;
+    }();
+    if (step < steps) return table[static_cast<size_t>(step)];
+    const double du = u;
+    return std::pow(1.0 - du, 4.0 * du);
+}
+
 // The segments of one bow from p toward q. The path sags toward the origin
 // ((1 - u)^(4u) of p plus u of q); every step starts a segment, the first
 // one of zero length, and stepping stops once u reaches `growth`. u is a
@@ -70,10 +89,11 @@ void for_each_bridge_bow_segment(LinePoint p, LinePoint q, float growth, float t
     float phase = pulse_phase(time, 0.07f);
     LinePoint s = p;
     float u = 0.0f;
+    int step = 0;
     do {
         LinePoint previous = s;
         double du = u;
-        double w = std::pow(1.0 - du, 4.0 * du);
+        double w = bow_sag(step++, u);
         LinePoint n{static_cast<float>(q.x * du + p.x * w), static_cast<float>(q.y * du + p.y * w),
                     static_cast<float>(q.z * du + p.z * w)};
         float c, width;
@@ -170,6 +190,10 @@ struct LineBatch {
 // The bridge from a to b at demo_time, and the links from s to the cloud.
 void collect_sheet_bridge(const ClothSheet& a, const ClothSheet& b, LineBatch& out);
 void collect_cloud_links(const ClothSheet& s, LineBatch& out);
+
+// Takes the memory the grown bridge's quads need, at start-up, so that no
+// frame of the show pays for it.
+void prepare_line_drawing();
 
 // Draws a bridge batch. Leaves depth test and blending on, culling, lighting
 // and texturing off, and the last width and colour.

@@ -90,6 +90,15 @@ void rect(float x, float y, float w, float h) {
     draw_stats_add(9, 1);
 }
 
+void prepare_shapes() {
+    // The glow sphere's two sizes, the anchor sphere, the wire torus, the cube.
+    for (double radius : {static_cast<double>(0.05f), static_cast<double>(0.15f)})
+        solid_list(Solid::sphere, radius, 256);
+    solid_list(Solid::sphere, static_cast<double>(0.2f), 32);
+    solid_list(Solid::wire_torus, 3.4, 128);
+    solid_list(Solid::cube, 0.4, 0);
+}
+
 void draw_solid_sphere(double radius, int n) { call_solid(Solid::sphere, radius, n); }
 void draw_torus_wires(double radius, int sides) { call_solid(Solid::wire_torus, radius, sides); }
 void draw_solid_cube(double size) { call_solid(Solid::cube, size, 0); }

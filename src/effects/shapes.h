@@ -89,6 +89,10 @@ void rect(float x, float y, float w, float h);
 // a display list the first time a size is drawn (a current context is needed
 // from then on). The current colour, normal and texture coordinates are left
 // as they were, as GLUT's own vertex arrays leave them.
+// Compiles the solids the show draws into their display lists at start-up,
+// so that no frame pays for a 256 x 256 sphere's compilation.
+void prepare_shapes();
+
 void draw_solid_sphere(double radius, int n);
 void draw_torus_wires(double radius, int sides);
 void draw_solid_cube(double size);

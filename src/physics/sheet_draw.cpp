@@ -204,6 +204,8 @@ void draw_late_strands(const ClothSheet& s) {
 
 }  // namespace
 
+void prepare_sheet_drawing() { reserve_wide_lines(late_strands, 10000); }
+
 void draw_sheet(const ClothSheet& sheet, int mode, int style) {
     if (mode == 1) {
         draw_fins(sheet, style);

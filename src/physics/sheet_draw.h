@@ -14,6 +14,9 @@
 // to date (compute_normals) before a sheet is drawn as fins.
 void draw_sheet(const ClothSheet& sheet, int mode, int style);
 
+// Takes the memory the late strands' quads need, at start-up.
+void prepare_sheet_drawing();
+
 // The texture slot for the fins at `time`, 1 to 48.
 int choose_sheet_texture(int texture, int style, float time);
 
