@@ -1,6 +1,7 @@
 // Start-up, render targets and image loading, with a real GL context (Xvfb).
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -150,6 +151,21 @@ TEST_F(StartUp, MissingOrHugeImageLeavesNameZero) {
     err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, std::string("tangle: ") + fifo + ": not a regular file; not loaded\n");
     std::remove(fifo);
+
+    // A PNG cut short after its header: one line of ours, none of libpng's.
+    const char* cut = "/tmp/tangle-test-cut.png";
+    f = std::fopen(cut, "wb");
+    const unsigned char small[33] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0,
+                                     13,   'I', 'H', 'D', 'R',  0,    0,    0,    4, 0, 0,
+                                     0,    4,   8,   2,   0,    0,    0,    1,    2, 3, 4};
+    std::fwrite(small, 1, sizeof small, f);
+    std::fclose(f);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_texture(cut), 0);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind(std::string("tangle: ") + cut, 0), 0u) << err;
+    EXPECT_EQ(err.find("libpng"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 TEST_F(StartUp, ClearColourFrameReachesTheComposedPicture) {

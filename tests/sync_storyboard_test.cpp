@@ -361,4 +361,11 @@ TEST(StoryboardRecord, LinesGoInWholeOrNotAtAll) {
     EXPECT_NE(said.find("2.30 s is not recorded"), std::string::npos) << said;
     EXPECT_NE(said.find("recording again from the press at 3.00 s (2 presses lost)"), std::string::npos)
         << said;
+
+    // A FIFO named as the recording is refused at once, not waited on for a reader.
+    const std::string fifo = scratch_path("fifo-recording.dat");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    record_key('F', 4.0f, fifo.c_str());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
 }
