@@ -99,6 +99,17 @@ void draw_text(int x, int y, const std::string& text) {
     for (char c : text) glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(c));
 }
 
+// Draws in window pixels, origin at the lower left, untextured.
+void use_window_pixels(int width, int height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+}
+
 // Drawn into the window after the composed picture, before the swap.
 void draw_overlay(int width, int height) {
     if (!overlay_on) return;
@@ -128,13 +139,7 @@ void draw_overlay(int width, int height) {
     const int box_w = static_cast<int>(longest) * char_width + 2 * margin;
     const int box_h = static_cast<int>(lines.size()) * line_height + 2 * margin;
 
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, width, 0, height);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
+    use_window_pixels(width, height);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0, 0, 0, 0.65f);
@@ -161,13 +166,7 @@ void note_frame_time() {
 void draw_progress(int width, int height) {
     const std::string text = "stepping to " + clock_text(jump_target);
     constexpr int char_width = 9, bar_w = 300, bar_h = 8;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, width, 0, height);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
+    use_window_pixels(width, height);
     glColor4f(1, 1, 1, 1);
     draw_text((width - static_cast<int>(text.size()) * char_width) / 2, height / 2 + 12, text);
     const int x = (width - bar_w) / 2, y = height / 2 - 12;
