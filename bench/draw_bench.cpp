@@ -153,6 +153,21 @@ void bm_fins(benchmark::State& state) {
 }
 BENCHMARK(bm_fins)->Unit(benchmark::kMillisecond);
 
+// One fin corner in immediate mode, worked out on the spot, as the fins were
+// submitted before they came from arrays.
+void send_fin_corner(const ClothSheet& s, int k, int l) {
+    const Particle& p = sheet_particle(s, k, l);
+    float g = fin_grey(p.normal);
+    float st[2];
+    fin_texture_coords(k, l, s.rows, s.columns, st);
+    glColor4f(g, g, g, 0.65f);
+    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
+               static_cast<float>(p.normal.z));
+    glTexCoord2fv(st);
+    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
+               static_cast<float>(p.position.z));
+}
+
 // The fins as they were submitted before the vertex arrays: every quad in one
 // begin/end pair, colour, normal, texture coordinates and vertex per corner.
 void bm_fins_immediate(benchmark::State& state) {
@@ -164,18 +179,7 @@ void bm_fins_immediate(benchmark::State& state) {
         for (int j = 0; j + 1 < S; j++)
             for (int i = 0; i + 1 < R; i++) {
                 const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
-                for (const auto& kl : corners) {
-                    const Particle& p = sheet_particle(s, kl[0], kl[1]);
-                    float g = fin_grey(p.normal);
-                    float st[2];
-                    fin_texture_coords(kl[0], kl[1], R, S, st);
-                    glColor4f(g, g, g, 0.65f);
-                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
-                               static_cast<float>(p.normal.z));
-                    glTexCoord2fv(st);
-                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
-                               static_cast<float>(p.position.z));
-                }
+                for (const auto& kl : corners) send_fin_corner(s, kl[0], kl[1]);
             }
         glEnd();
         glFinish();
@@ -194,18 +198,7 @@ void bm_fins_per_quad(benchmark::State& state) {
             for (int i = 0; i + 1 < R; i++) {
                 const int corners[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
                 glBegin(GL_QUADS);
-                for (const auto& kl : corners) {
-                    const Particle& p = sheet_particle(s, kl[0], kl[1]);
-                    float g = fin_grey(p.normal);
-                    float st[2];
-                    fin_texture_coords(kl[0], kl[1], R, S, st);
-                    glColor4f(g, g, g, 0.65f);
-                    glNormal3f(static_cast<float>(p.normal.x), static_cast<float>(p.normal.y),
-                               static_cast<float>(p.normal.z));
-                    glTexCoord2f(st[0], st[1]);
-                    glVertex3f(static_cast<float>(p.position.x), static_cast<float>(p.position.y),
-                               static_cast<float>(p.position.z));
-                }
+                for (const auto& kl : corners) send_fin_corner(s, kl[0], kl[1]);
                 glEnd();
             }
         glFinish();

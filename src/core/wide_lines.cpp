@@ -59,15 +59,19 @@ struct VertexSlots {
     float* texcoord;
 };
 
+// Room for `vertices` vertices in all three arrays, whether or not the mesh
+// carries coverage, so one mesh can serve either kind of pass.
+void make_room(WideLineMesh& m, size_t vertices) {
+    if (4 * vertices <= m.position.size()) return;
+    m.position.resize(4 * vertices);
+    m.colour.resize(4 * vertices);
+    m.texcoord.resize(2 * vertices);
+}
+
 VertexSlots grow(WideLineMesh& m, size_t count) {
     const size_t first = m.vertices;
     m.vertices += count;
-    if (4 * m.vertices > m.position.size()) {
-        const size_t room = 2 * m.vertices;
-        m.position.resize(4 * room);
-        m.colour.resize(4 * room);
-        m.texcoord.resize(2 * room);
-    }
+    if (4 * m.vertices > m.position.size()) make_room(m, 2 * m.vertices);
     return {&m.position[4 * first], &m.colour[4 * first], m.coverage ? &m.texcoord[2 * first] : nullptr};
 }
 
@@ -103,13 +107,7 @@ LineSpace make_line_space(const float modelview[16], const float projection[16],
     return s;
 }
 
-void reserve_wide_lines(WideLineMesh& mesh, size_t lines) {
-    const size_t room = 9 * lines;  // enough with coverage or without
-    if (4 * room <= mesh.position.size()) return;
-    mesh.position.resize(4 * room);
-    mesh.colour.resize(4 * room);
-    mesh.texcoord.resize(2 * room);
-}
+void reserve_wide_lines(WideLineMesh& mesh, size_t lines) { make_room(mesh, 9 * lines); }
 
 void clear_wide_lines(WideLineMesh& mesh, bool coverage) {
     mesh.coverage = coverage;
@@ -140,7 +138,7 @@ void add_wide_line(WideLineMesh& m, const LineSpace& s, const float a[3], const 
     const float c = length > 0.0f ? dx / length : 1.0f;
     const float sn = length > 0.0f ? dy / length : 0.0f;
     const float w = smooth_line_width(width);
-    const float half_width = w <= 1.0f ? 1.0f : 0.5f * w + 0.5f;
+    const float half_width = 0.5f * w + 0.5f;  // w is at least 1
     // Lines shorter than a pixel fade with their length instead of keeping a
     // coverage of one half at their middle.
     float half_length = 0.5f * length;

@@ -11,11 +11,11 @@
 namespace {
 
 // Opaque white with an alpha of 1 in one corner texel only: filtered, it
-// gives the product of the two coverage ramps. Made on first use.
+// gives the product of the two coverage ramps. Made at start-up.
 GLuint coverage_texture = 0;
 
-// The coverage grids' triangles, in an element buffer made once and grown
-// when a pass has more lines than it holds: they never change.
+// The coverage grids' triangles, in an element buffer made at start-up and
+// grown only if a pass ever has more lines than it holds: they never change.
 GLuint triangle_buffer = 0;
 size_t triangle_buffer_lines = 0;
 

@@ -4,7 +4,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/clock.h"
@@ -34,9 +33,7 @@ void submit_segments(const std::vector<LineSegment>& segments) {
     const WideLineView view = current_line_view();
     clear_wide_lines(line_quads, true);
     for (const LineSegment& s : segments) {
-        // GL clamps vertex colours before the coverage scales alpha.
-        const float rgba[4] = {std::clamp(s.red, 0.0f, 1.0f), std::clamp(s.green, 0.0f, 1.0f),
-                               std::clamp(s.blue, 0.0f, 1.0f), std::clamp(s.alpha, 0.0f, 1.0f)};
+        const float rgba[4] = {s.red, s.green, s.blue, s.alpha};  // clamped as GL would by add_wide_line
         const float from[3] = {s.from.x, s.from.y, s.from.z}, to[3] = {s.to.x, s.to.y, s.to.z};
         add_wide_line(line_quads, view.space, from, to, s.width, rgba, rgba);
     }

@@ -55,6 +55,22 @@ void build_fin_quads(int R, int S) {
     fin_quads_columns = S;
 }
 
+// The early strands' segments, strand by strand from the root; like the fin
+// quads, they depend only on the sheet's shape.
+int strand_lines_rows = -1, strand_lines_columns = -1;
+
+void build_strand_lines(int R, int S) {
+    if (R == strand_lines_rows && S == strand_lines_columns) return;
+    strand_lines.clear();
+    for (int j = 0; j < S; j++)
+        for (int i = 0; i + 1 < R; i++) {
+            strand_lines.push_back(static_cast<GLuint>(i * S + j));
+            strand_lines.push_back(static_cast<GLuint>((i + 1) * S + j));
+        }
+    strand_lines_rows = R;
+    strand_lines_columns = S;
+}
+
 void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_CULL_FACE);
@@ -144,12 +160,7 @@ void draw_early_strands(const ClothSheet& s) {
         strand_points[3 * k + 1] = static_cast<float>(p.y);
         strand_points[3 * k + 2] = static_cast<float>(p.z);
     }
-    strand_lines.clear();
-    for (int j = 0; j < S; j++)
-        for (int i = 0; i + 1 < R; i++) {
-            strand_lines.push_back(static_cast<GLuint>(i * S + j));
-            strand_lines.push_back(static_cast<GLuint>((i + 1) * S + j));
-        }
+    build_strand_lines(R, S);
     int calls = 13;
     if (!strand_lines.empty()) {
         // Lighting is off, so the normals the pair sent changed no pixel; only
