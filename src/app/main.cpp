@@ -38,9 +38,7 @@ const char* const help_text =
 // Neither the font nor the main music here: the show was started somewhere
 // other than its data folder, and every file it loads would fail in turn. A
 // single missing file keeps its own message.
-bool in_data_folder() {
-    return access("digital-7.ttf", F_OK) == 0 || access("Vextor - Accelerate (kalder demo).mp3", F_OK) == 0;
-}
+bool in_data_folder() { return access("digital-7.ttf", F_OK) == 0 || access(main_music_file, F_OK) == 0; }
 
 }  // namespace
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-const char* const main_file = "Vextor - Accelerate (kalder demo).mp3";
 const char* const finale_file = "Vextor - Quorrel Dream.mp3";
 const char* const hidden_file = "Vextor - Lumbrosa6.mp3";
 
@@ -27,7 +26,7 @@ void music_setup() {
     if (music_init()) {
         music_start();
         music_free(main_stream);
-        main_stream = music_open(main_file, false);
+        main_stream = music_open(main_music_file, false);
     }
     music_free(finale_stream);
     finale_stream = music_open(finale_file, true);

@@ -11,6 +11,9 @@
 
 #include "core/clock.h"  // demo_time, which update_demo_clock sets
 
+// The main music, in the data folder: the show's clock.
+inline constexpr const char* main_music_file = "Vextor - Accelerate (kalder demo).mp3";
+
 using StreamHandle = uint32_t;  // 0: no stream
 
 // --- The player (one implementation per backend) ---------------------------
