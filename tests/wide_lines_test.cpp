@@ -2,8 +2,11 @@
 // its coverage ramps, and the clipping that must match a GL line's.
 #include "core/wide_lines.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -102,6 +105,43 @@ TEST(WideLines, ClipsToTheViewVolumeAsALineIs) {
     add_wide_line(m, s, behind, far_behind, 2.0f, white, white);
     EXPECT_EQ(m.vertices, 4u);
     EXPECT_EQ(m.lines, 2);
+}
+
+// The batch path runs several lines side by side in vector lanes; the pictures
+// depend on it giving the very bits the one-line path gives, clipped lines,
+// clamped colours and sub-pixel or negative widths included.
+TEST(WideLines, BatchesGiveTheBitsOfOneLineAtATime) {
+    const float n = 1, f = 10;
+    const float persp[16] = {
+        1.2f, 0, 0, 0, 0, 1.7f, 0, 0, 0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    const float modelview[16] = {0.8f, 0.6f, 0, 0, -0.6f, 0.8f, 0, 0, 0, 0, 1, 0, 0.3f, -0.2f, -4, 1};
+    const int viewport[4] = {0, 0, 1600, 900};
+    const LineSpace s = make_line_space(modelview, persp, viewport);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-6.0f, 6.0f), width(-1.0f, 6.0f), colour(-0.2f, 1.2f);
+    std::vector<WideLine> lines(1003);  // not a whole number of batches
+    for (WideLine& l : lines) {
+        for (int k = 0; k < 3; ++k) l.a[k] = coordinate(random), l.b[k] = coordinate(random);
+        l.width = width(random);
+        for (int k = 0; k < 4; ++k) l.rgba_a[k] = colour(random), l.rgba_b[k] = colour(random);
+    }
+    lines[10].b[0] = lines[10].a[0], lines[10].b[1] = lines[10].a[1], lines[10].b[2] = lines[10].a[2];
+    for (bool coverage : {false, true}) {
+        WideLineMesh one, batch;
+        clear_wide_lines(one, coverage);
+        clear_wide_lines(batch, coverage);
+        for (const WideLine& l : lines) add_wide_line(one, s, l.a, l.b, l.width, l.rgba_a, l.rgba_b);
+        add_wide_lines(batch, s, lines.data(), lines.size());
+        ASSERT_EQ(batch.vertices, one.vertices);
+        ASSERT_EQ(batch.lines, one.lines);
+        EXPECT_LT(one.vertices, lines.size() * wide_line_vertices(one));  // some clipped away
+        const size_t v = one.vertices;
+        EXPECT_EQ(std::memcmp(batch.position.data(), one.position.data(), 16 * v), 0) << coverage;
+        EXPECT_EQ(std::memcmp(batch.colour.data(), one.colour.data(), 16 * v), 0) << coverage;
+        if (coverage) {
+            EXPECT_EQ(std::memcmp(batch.texcoord.data(), one.texcoord.data(), 8 * v), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -54,6 +54,17 @@ float smooth_line_width(float requested);
 void add_wide_line(WideLineMesh& mesh, const LineSpace& space, const float a[3], const float b[3],
                    float width, const float rgba_a[4], const float rgba_b[4]);
 
+// A line to add: its ends (object coordinates), width and end colours.
+struct WideLine {
+    float a[3], b[3];
+    float width;
+    float rgba_a[4], rgba_b[4];
+};
+
+// Adds `count` lines in order, each exactly as add_wide_line would add it;
+// faster, as several lines go through the arithmetic side by side.
+void add_wide_lines(WideLineMesh& mesh, const LineSpace& space, const WideLine* lines, size_t count);
+
 // The triangles of `lines` coverage grids, 24 indices each: the same for
 // every pass, so they are made once and kept by the drawing.
 void wide_line_triangles(size_t lines, std::vector<unsigned>& indices);

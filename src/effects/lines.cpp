@@ -4,6 +4,7 @@
 
 #include <GL/glew.h>
 
+#include <iterator>
 #include <vector>
 
 #include "core/clock.h"
@@ -32,11 +33,19 @@ void submit_segments(const std::vector<LineSegment>& segments) {
     if (segments.empty()) return;
     const WideLineView view = current_line_view();
     clear_wide_lines(line_quads, true);
+    // In runs small enough to stay in the cache on their way through.
+    WideLine run[256];
+    size_t filled = 0;
     for (const LineSegment& s : segments) {
-        const float rgba[4] = {s.red, s.green, s.blue, s.alpha};  // clamped as GL would by add_wide_line
-        const float from[3] = {s.from.x, s.from.y, s.from.z}, to[3] = {s.to.x, s.to.y, s.to.z};
-        add_wide_line(line_quads, view.space, from, to, s.width, rgba, rgba);
+        WideLine& l = run[filled++];
+        l = {{s.from.x, s.from.y, s.from.z},
+             {s.to.x, s.to.y, s.to.z},
+             s.width,
+             {s.red, s.green, s.blue, s.alpha},  // clamped as GL would by add_wide_lines
+             {s.red, s.green, s.blue, s.alpha}};
+        if (filled == std::size(run)) add_wide_lines(line_quads, view.space, run, filled), filled = 0;
     }
+    add_wide_lines(line_quads, view.space, run, filled);
     draw_wide_lines(view, line_quads);
     const LineSegment& last = segments.back();
     glLineWidth(last.width);

@@ -6,6 +6,7 @@
 
 #include <GL/glew.h>
 
+#include <iterator>
 #include <vector>
 
 #include "core/clock.h"
@@ -197,15 +198,20 @@ void draw_late_strands(const ClothSheet& s) {
     // it on a rejected value.
     float width = 1.0f;
     StrandSegmentLook look{};
+    WideLine run[256];  // small enough to stay in the cache on its way through
+    size_t filled = 0;
     for (int j = 0; j < s.columns; j++)
         for (int i = 0; i + 1 < s.rows; i++) {
             look = late_segment_look(s, i, j);
             if (look.width > 0) width = look.width;
-            float a[3], b[3];
-            to_floats(sheet_particle(s, i, j).position, a);
-            to_floats(sheet_particle(s, i + 1, j).position, b);
-            add_wide_line(late_strands, view.space, a, b, width, look.near_rgba, look.far_rgba);
+            WideLine& l = run[filled++];
+            to_floats(sheet_particle(s, i, j).position, l.a);
+            to_floats(sheet_particle(s, i + 1, j).position, l.b);
+            l.width = width;
+            for (int k = 0; k < 4; k++) l.rgba_a[k] = look.near_rgba[k], l.rgba_b[k] = look.far_rgba[k];
+            if (filled == std::size(run)) add_wide_lines(late_strands, view.space, run, filled), filled = 0;
         }
+    add_wide_lines(late_strands, view.space, run, filled);
     draw_wide_lines(view, late_strands);
     // The width and colour the last line left, for whatever draws next.
     glLineWidth(width);
