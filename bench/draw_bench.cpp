@@ -8,14 +8,20 @@
 //   cd data && GALLIUM_NOOP=1 xvfb-run -a ../build/bench_draw
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+
+#include <algorithm>
+
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "app/frame.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
+#include "core/view.h"
+#include "core/wide_lines_draw.h"
 #include "driver.h"
 #include "effects/lines.h"
 #include "effects/shapes.h"
@@ -206,10 +212,26 @@ void bm_fins_per_quad(benchmark::State& state) {
 }
 BENCHMARK(bm_fins_per_quad)->Unit(benchmark::kMillisecond);
 
+// The show's perspective looking at the segments' middle from far enough
+// back to see them all, so that every segment is widened and none is clipped
+// away (the matrices a frame leaves behind would clip most of them).
+void look_at_segments(const std::vector<LineSegment>& segments) {
+    double middle[3] = {0, 0, 0}, reach = 0;
+    for (const LineSegment& s : segments) {
+        middle[0] += s.from.x, middle[1] += s.from.y, middle[2] += s.from.z;
+    }
+    for (double& m : middle) m /= static_cast<double>(segments.size());
+    for (const LineSegment& s : segments)
+        reach = std::max({reach, std::abs(s.from.x - middle[0]), std::abs(s.from.y - middle[1])});
+    load_show_perspective();
+    glTranslated(-middle[0], -middle[1], -middle[2] - 3 * reach);
+}
+
 void bm_bridge(benchmark::State& state) {
     reach_the_moment();
     LineBatch bridge;
     collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    look_at_segments(bridge.segments);
     for (auto _ : state) {
         draw_sheet_bridge(bridge);
         glFinish();
@@ -224,6 +246,38 @@ void bm_bridge(benchmark::State& state) {
     state.counters["width_changes"] = changes;
 }
 BENCHMARK(bm_bridge)->Unit(benchmark::kMillisecond);
+
+// The bridge's quads widened on the CPU alone: four lines at a time in vector
+// lanes (1), and before that one line at a time (0); the same bits either way.
+void bm_bridge_widening(benchmark::State& state) {
+    reach_the_moment();
+    LineBatch bridge;
+    collect_sheet_bridge(cloth_a, cloth_b, bridge);
+    look_at_segments(bridge.segments);
+    const WideLineView view = current_line_view();
+    std::vector<WideLine> lines;
+    for (const LineSegment& s : bridge.segments)
+        lines.push_back({{s.from.x, s.from.y, s.from.z},
+                         {s.to.x, s.to.y, s.to.z},
+                         s.width,
+                         {s.red, s.green, s.blue, s.alpha},
+                         {s.red, s.green, s.blue, s.alpha}});
+    WideLineMesh mesh;
+    reserve_wide_lines(mesh, lines.size());
+    for (auto _ : state) {
+        clear_wide_lines(mesh, true);
+        if (state.range(0) == 1) {
+            add_wide_lines(mesh, view.space, lines.data(), lines.size());
+        } else {
+            for (const WideLine& l : lines)
+                add_wide_line(mesh, view.space, l.a, l.b, l.width, l.rgba_a, l.rgba_b);
+        }
+        benchmark::DoNotOptimize(mesh.position.data());
+    }
+    state.counters["drawn"] = mesh.lines;
+    state.counters["vertices"] = static_cast<double>(mesh.vertices);
+}
+BENCHMARK(bm_bridge_widening)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The bridge as it was submitted before runs of one width shared a begin/end
 // pair: every segment its own width call and its own pair.
