@@ -102,9 +102,9 @@ build() {  # build DIR WHAT [--target T]... [-- cmake options...]
 # kept in ~/.cache/tangle), into build/debian11, so that it runs on glibc 2.31
 # and later. Sets root to the tree.
 release_build=build/debian11
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
 build_release() {
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
   root=$($sudo tools/release/base-root.sh make)
   in_root=($sudo tools/release/base-root.sh run --bind "$top:/src" --cd /src --)
   build "$release_build" "the show for Debian 11 and later" --target tangle
@@ -148,11 +148,16 @@ case "${1:-run}" in
     cd data && exec "$top/build/tangle" "${@:2}"
     ;;
   test)
+    # Making the Debian 11 tree the first time is mostly downloading: done
+    # while the rest compiles (build_release waits for it).
+    $sudo tools/release/base-root.sh make >/dev/null &
+    tree_maker=$!
     build build "everything (the show, tools, tests, benchmarks)"
     build build/asan "the sanitizer build of the unit tests" -- -DTANGLE_SANITIZE=ON
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
     # The release's test packs and runs this one.
+    wait $tree_maker || { echo "tangle: making the Debian 11 tree failed (above)" >&2; exit 1; }
     build_release
     export SDL_AUDIODRIVER=dummy
     # Tests run side by side, one per core, so each gets one llvmpipe thread
