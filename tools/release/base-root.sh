@@ -84,20 +84,22 @@ make_root() {
   security=$(mirror debian-security)
   echo "tangle: making the Debian 11 build tree $root from $m (once per machine: minutes)" >&2
   rm -rf "$part"
-  debootstrap --variant=minbase "$suite" "$part" "$m" >"$cache/debootstrap.log" 2>&1 ||
+  # In a mount namespace of its own: what debootstrap mounts in the tree
+  # (/proc, /sys) goes away even when it is interrupted, so removing an
+  # unfinished tree never reaches into the machine's own.
+  unshare --mount --propagation private -- \
+    debootstrap --variant=minbase "$suite" "$part" "$m" >"$cache/debootstrap.log" 2>&1 ||
     die "debootstrap $suite from $m failed (the log: $cache/debootstrap.log)"
   # Debian 11's point and security updates too: the bundled libraries are
   # the ones its users would have.
   printf 'deb %s %s main\n' "$m" "$suite" "$m" "$suite-updates" >"$part/etc/apt/sources.list"
   [ -z "$security" ] || printf 'deb %s %s-security main\n' "$security" "$suite" >>"$part/etc/apt/sources.list"
-  cp -L /etc/resolv.conf "$part/etc/resolv.conf"
-  local saved=$root
-  root=$part
-  run -- DEBIAN_FRONTEND=noninteractive sh -c "apt-get update -qq && apt-get upgrade -y -qq &&
-    apt-get install -y -qq --no-install-recommends ${packages[*]} && apt-get clean" \
+  cp -L /etc/resolv.conf "$part/etc/resolv.conf" 2>/dev/null || true
+  # run ends in exec: a subshell of its own, in the unfinished tree.
+  (root=$part run -- DEBIAN_FRONTEND=noninteractive sh -c "apt-get update -qq && apt-get upgrade -y -qq &&
+    apt-get install -y -qq --no-install-recommends ${packages[*]} && apt-get clean") \
     >>"$cache/debootstrap.log" 2>&1 ||
     die "$part: installing ${packages[*]} failed (the log: $cache/debootstrap.log)"
-  root=$saved
   mv "$part" "$root"
   echo "tangle: made $root in $((SECONDS - start)) s ($(du -sm "$root" | cut -f1) MiB)" >&2
 }
