@@ -108,8 +108,8 @@ check "./tangle --help exits 0 naming the data folder and the show's options" \
 
 # 5. The launcher runs the show inside the Debian 11 tree, from another
 # working directory, on a display of its own, without LD_LIBRARY_PATH:
-# frames, the bundled libraries loaded, "q" ends it with 0, and the key is
-# recorded in the bundle's data/.
+# frames, the bundled libraries loaded (the C++ runtime aside), "q" ends it
+# with 0, and the key is recorded in the bundle's data/.
 if [ "$(id -u)" -ne 0 ]; then
   [ $fail = 0 ] || exit 1
   echo "skipped: running the show in the Debian 11 tree needs root (chroot)"
@@ -131,6 +131,10 @@ pid=$!
 find_window $pid 150
 check "the show's window appears" '[ -n "$wid" ]'
 check "it runs on the bundled SDL" 'grep -q "$name/lib/libSDL-1.2.so.0" /proc/$pid/maps'
+# The tree's C++ runtime is as new as the bundled one (both from Debian 11's
+# g++): the launcher then loads the system's, as the driver may need it.
+check "... and on the system's C++ runtime" \
+  'grep -q "/libstdc++\.so\.6" /proc/$pid/maps && ! grep -q "$name/lib/libstdc++" /proc/$pid/maps'
 # The show opens on its plain clear colour; the first things drawn come after
 # a few seconds (later on a loaded machine).
 colours=0
