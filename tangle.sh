@@ -3,7 +3,8 @@
 #   ./tangle.sh        install what is missing, build, run the show from data/
 #   ./tangle.sh test   the same set-up, then every test
 #   ./tangle.sh release [--video]      (./tangle.sh --help: all of it)
-#                      the same set-up, then the show's archive (and its video) in dist/
+#                      the same set-up, then the show's archive (built in a
+#                      Debian 11 tree) and its video in dist/
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -12,13 +13,15 @@ packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libsdl1.2-dev libsdl-image1.2-dev
   libfreetype-dev libmpg123-dev libpng-dev xvfb xauth xdotool ffmpeg lame fonts-dseg
   python3-fonttools patchelf clang libclang-rt-14-dev)
+# Only for the release and its test: the Debian 11 tree the archive is built in.
+release_packages=(debootstrap)
 
-install_missing() {
+install_missing() {  # PACKAGE...
   # One query for all of them: one each takes seconds on a busy machine.
   local missing=() installed
-  installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null |
+  installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
     awk '$2 ~ /^ii/ { print $1 }') || true
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     grep -qxF "$p" <<<"$installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -34,7 +37,7 @@ install_missing() {
 # sanitizer builds included, takes several times that.
 first_build_note() {  # WHAT
   case $1 in
-    "the show" | "the capture tool") echo "about $(((6 + $(nproc) - 1) / $(nproc))) minutes on $(nproc) cores" ;;
+    "the show" | "the capture tool" | "the show for Debian 11 and later") echo "about $(((6 + $(nproc) - 1) / $(nproc))) minutes on $(nproc) cores" ;;
     *) echo "many minutes (the show alone: about $(((6 + $(nproc) - 1) / $(nproc))))" ;;
   esac
 }
@@ -65,6 +68,9 @@ show_progress() {  # LOG WHAT
   return 0
 }
 
+# What build runs cmake through: nothing here, base-root.sh for the release.
+in_root=()
+
 build() {  # build DIR WHAT [--target T]... [-- cmake options...]
   local dir=$1 what=$2; shift 2
   local targets=() options=()
@@ -77,12 +83,12 @@ build() {  # build DIR WHAT [--target T]... [-- cmake options...]
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     echo "tangle: configuring $dir (first run: building $what takes $(first_build_note "$what");" \
       "later runs start at once)" >&2
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "${options[@]}" >/dev/null
+    "${in_root[@]}" cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "${options[@]}" >/dev/null
   fi
   local log=$dir/tangle-build.log
   : >"$log"
   set +e
-  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" 2>&1 | show_progress "$log" "$what"
+  "${in_root[@]}" cmake --build "$dir" -j"$(nproc)" "${targets[@]}" 2>&1 | show_progress "$log" "$what"
   local status=${PIPESTATUS[0]}
   set -e
   if [ "$status" -ne 0 ]; then
@@ -90,6 +96,19 @@ build() {  # build DIR WHAT [--target T]... [-- cmake options...]
     echo "tangle: building $what failed (the whole log: $log)" >&2
     exit "$status"
   fi
+}
+
+# The show as released: compiled in the Debian 11 tree (made on first use and
+# kept in ~/.cache/tangle), into build/debian11, so that it runs on glibc 2.31
+# and later. Sets root to the tree.
+release_build=build/debian11
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+build_release() {
+  root=$($sudo tools/release/base-root.sh make)
+  in_root=($sudo tools/release/base-root.sh run --bind "$top:/src" --cd /src --)
+  build "$release_build" "the show for Debian 11 and later" --target tangle
+  in_root=()
 }
 
 case ${1:-} in
@@ -100,15 +119,21 @@ usage: ./tangle.sh [test | release [--video | --video-to S] | --help]
             from data/; without a display, capture it to tangle.mp4 at 30 fps
             instead (further arguments go to the show, or to the capture tool)
   test      the same set-up, then build everything and run every test
-  release   the same set-up, then pack dist/tangle-VERSION-linux-x86_64.tar.gz;
-            --video also records dist/tangle-VERSION.mp4, --video-to S up to S s
+  release   the same set-up, then build the show in a Debian 11 tree (made
+            once, kept in ~/.cache/tangle) and pack
+            dist/tangle-VERSION-linux-x86_64.tar.gz, which runs on glibc 2.31
+            and later; --video also records dist/tangle-VERSION.mp4,
+            --video-to S up to S s
 The first build takes minutes (the README says how long); later runs start at once.
 EOF
     exit 0
     ;;
 esac
 
-install_missing
+case ${1:-run} in
+  test | release) install_missing "${packages[@]}" "${release_packages[@]}" ;;
+  *) install_missing "${packages[@]}" ;;
+esac
 
 case "${1:-run}" in
   run)
@@ -123,10 +148,17 @@ case "${1:-run}" in
     cd data && exec "$top/build/tangle" "${@:2}"
     ;;
   test)
+    # Making the Debian 11 tree the first time is mostly downloading: done
+    # while the rest compiles (build_release waits for it).
+    $sudo tools/release/base-root.sh make >/dev/null &
+    tree_maker=$!
     build build "everything (the show, tools, tests, benchmarks)"
     build build/asan "the sanitizer build of the unit tests" -- -DTANGLE_SANITIZE=ON
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
+    # The release's test packs and runs this one.
+    wait $tree_maker || { echo "tangle: making the Debian 11 tree failed (above)" >&2; exit 1; }
+    build_release
     export SDL_AUDIODRIVER=dummy
     # Tests run side by side, one per core, so each gets one llvmpipe thread
     # unless the caller chose; -noreset keeps the display up between them.
@@ -135,11 +167,14 @@ case "${1:-run}" in
       ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
   release)
-    # Only what goes into the archive, and the capture tool for the video.
-    targets=(--target tangle)
-    for a in "${@:2}"; do case $a in --video*) targets+=(--target tangle-capture) ;; esac; done
-    build build "the show" "${targets[@]}"
-    exec tools/release/make-release.sh --build build --out dist "${@:2}"
+    # Only what goes into the archive, and the capture tool for the video
+    # (which runs here, so it is built here).
+    build_release
+    for a in "${@:2}"; do
+      case $a in --video*) build build "the capture tool" --target tangle-capture ;; esac
+    done
+    exec tools/release/make-release.sh --build "$release_build" --root "$root" \
+      --capture-build build --out dist "${@:2}"
     ;;
   *)
     echo "usage: ./tangle.sh [test | release [--video] | --help]" >&2

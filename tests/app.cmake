@@ -1,6 +1,10 @@
 tangle_test(test_app_unit LABEL unit SOURCES tests/app_unit_test.cpp)
 tangle_test(test_app_gl LABEL gl SOURCES tests/app_gl_test.cpp)
-add_test(NAME test_app_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/app_e2e.sh ${CMAKE_BINARY_DIR}/tangle)
+# What a window manager sends for Alt-F4, for the e2e test.
+find_package(X11 REQUIRED)
+add_executable(tangle_wm_close tests/support/wm_close.cpp)
+target_link_libraries(tangle_wm_close PRIVATE X11::X11)
+add_test(NAME test_app_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/app_e2e.sh ${CMAKE_BINARY_DIR}/tangle $<TARGET_FILE:tangle_wm_close>)
 set_tests_properties(test_app_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display TIMEOUT 300)
 add_test(NAME test_app_screens_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/app_screens_e2e.sh ${CMAKE_BINARY_DIR}/tangle)
 set_tests_properties(test_app_screens_e2e PROPERTIES LABELS e2e RESOURCE_LOCK display TIMEOUT 300)

@@ -51,7 +51,7 @@ void draw_frame_at(float time) {
     demo_time_d = time;
     frame_step = 1.0f;
     glBindFramebuffer(GL_FRAMEBUFFER, scene_fbo);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, scene_target, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scene_target, 0);
     glBindTexture(GL_TEXTURE_2D, scene_target);
     glViewport(0, 0, 1600, 900);
     glMatrixMode(GL_PROJECTION);

@@ -85,7 +85,7 @@ void draw_frame() {
 
     glUseProgram(0);
     glBindFramebuffer(GL_FRAMEBUFFER, scene_fbo);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, scene_target, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scene_target, 0);
     glBindTexture(GL_TEXTURE_2D, scene_target);
     glDepthMask(GL_TRUE);
     glEnable(GL_NORMALIZE);

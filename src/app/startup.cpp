@@ -66,9 +66,13 @@ void open_screen() {
     }
 }
 
+// OpenGL 2.1 with shaders, and the framebuffer objects every frame is drawn
+// into (core in 3.0, an extension before): a driver without them would
+// leave their entry points null and the first render target would crash.
 bool opengl_is_enough() {
     if (glewInit() != GLEW_OK) return false;
-    return glewIsSupported("GL_VERSION_2_1") && GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader;
+    return glewIsSupported("GL_VERSION_2_1") && GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader &&
+           (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object);
 }
 
 }  // namespace

@@ -215,11 +215,11 @@ void draw_countdown_pass() {
     if (attrib_saved == 1) glPopAttrib();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glBindFramebuffer(GL_FRAMEBUFFER, overlay_fbo);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, overlay_target, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, overlay_target, 0);
     glBindTexture(GL_TEXTURE_2D, overlay_target);
     draw_countdown_panel(-0.062f, -0.9f, demo_time + 45.0f);
     glBindFramebuffer(GL_FRAMEBUFFER, scene_fbo);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, scene_target, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scene_target, 0);
     glBindTexture(GL_TEXTURE_2D, scene_target);
     glPopAttrib();
     draw_stats_add(attrib_saved == 1 ? 9 : 8);

@@ -4,20 +4,27 @@
 # libraries a desktop can't be expected to have, the data files, a launcher,
 # a README and the licences. The archive's bytes depend only on its inputs
 # (sorted entries, the commit's time on every file, owner 0, gzip -n).
-# Depends on: a Release build of the show, patchelf, ldd/readelf, dpkg (to
-# find each library's licence), GNU tar and gzip; for --video the capture tool
-# and ffmpeg.
+# Depends on: a Release build of the show, patchelf, ldd/ldconfig/readelf,
+# dpkg (to find each library's licence), GNU tar and gzip; for --video the
+# capture tool and ffmpeg.
 #
-# Usage: make-release.sh [--build DIR] [--out DIR] [--video] [--video-to S]
-#   --build DIR    the build tree holding tangle (and tangle-capture); default build/
+# Usage: make-release.sh [--build DIR] [--root DIR] [--out DIR] [--video]
+#                        [--video-to S] [--capture-build DIR]
+#   --build DIR    the build tree holding tangle; default build/
+#   --root DIR     the system tree the show was built in (base-root.sh):
+#                  the libraries, their packages and licences come from there;
+#                  default: this system
 #   --out DIR      where the archive, its .sha256 and the video go; default dist/
 #   --video        also write tangle-VERSION.mp4 (30 fps H.264, AAC)
 #   --video-to S   end the video at S seconds of music, in one process (for quick checks)
+#   --capture-build DIR   the build tree holding tangle-capture; default: --build
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
 build=$src/build
 out=$src/dist
+root=""
+capture_build=""
 video=0
 video_to=""
 
@@ -25,6 +32,8 @@ die() { echo "tangle: $*" >&2; exit 1; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd) || die "$2: no such build folder"; shift 2 ;;
+    --root) root=$(cd "$2" && pwd) || die "$2: no such system tree"; shift 2 ;;
+    --capture-build) capture_build=$(cd "$2" && pwd) || die "$2: no such build folder"; shift 2 ;;
     --out) mkdir -p "$2" && out=$(cd "$2" && pwd); shift 2 ;;
     --video) video=1; shift ;;
     --video-to) video_to=$2; video=1; shift 2 ;;
@@ -59,13 +68,26 @@ system_lib+='|^libasound\.so|^libpulse(-simple)?\.so'
 
 needed() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
 
-# Where this system's loader finds each library of the show (its whole tree).
+# Where the loader finds each library of the show (its whole tree): this
+# system's by asking it, the build tree's from that tree's loader cache.
 declare -A found
-while read -r soname arrow path _; do
-  [ "$arrow" = "=>" ] || continue
-  [ "$path" = "not" ] && die "$show: needs $soname, which this system lacks"
-  found[$soname]=$path
-done < <(env -u LD_LIBRARY_PATH ldd "$show")
+if [ -z "$root" ]; then
+  while read -r soname arrow path _; do
+    [ "$arrow" = "=>" ] || continue
+    [ "$path" = "not" ] && die "$show: needs $soname, which this system lacks"
+    found[$soname]=$path
+  done < <(env -u LD_LIBRARY_PATH ldd "$show")
+else
+  [ -s "$root/etc/ld.so.cache" ] || die "$root/etc/ld.so.cache: missing (not a system tree?)"
+  # "libfoo.so.1 (libc6,x86-64) => /usr/lib/x86_64-linux-gnu/libfoo.so.1"
+  while read -r soname path; do
+    [ -n "${found[$soname]:-}" ] || found[$soname]=$root$path
+  done < <(ldconfig -p -C "$root/etc/ld.so.cache" | awk -F' => ' '/x86-64/ { split($1, a, " "); print a[1], $2 }')
+fi
+# A file's package, from the database of the system it was taken from.
+owner() {  # PATH (resolved, inside that system)
+  dpkg ${root:+--admindir="$root/var/lib/dpkg"} -S "$1" 2>/dev/null
+}
 
 # Bundle what the show needs, then what each bundled library needs.
 declare -A bundled packages
@@ -79,9 +101,10 @@ while [ ${#queue[@]} -gt 0 ]; do
   [ -n "$path" ] || die "$soname: not found by the loader"
   cp -L "$path" "$top/lib/$soname"
   real=$(readlink -f "$path")
+  real=${real#"$root"}
   # dpkg knows a file under the path its package installed, /usr/lib or /lib.
-  pkg=$(dpkg -S "$real" 2>/dev/null || dpkg -S "${real#/usr}" 2>/dev/null) ||
-    die "$real: no Debian package owns it, so its licence is unknown"
+  pkg=$(owner "$real" || owner "${real#/usr}") ||
+    die "$root$real: no Debian package owns it, so its licence is unknown"
   pkg=${pkg%%:*}
   bundled[$soname]=$pkg
   packages[$pkg]+=" $soname"
@@ -94,8 +117,9 @@ cp "$show" "$top/bin/tangle"
 patchelf --force-rpath --set-rpath '$ORIGIN/../lib' "$top/bin/tangle"
 
 for pkg in "${!packages[@]}"; do
-  [ -f "/usr/share/doc/$pkg/copyright" ] || die "/usr/share/doc/$pkg/copyright: missing"
-  cp -L "/usr/share/doc/$pkg/copyright" "$top/licenses/$pkg.copyright"
+  copyright=$root/usr/share/doc/$pkg/copyright
+  [ -f "$copyright" ] || die "$copyright: missing"
+  cp -L "$copyright" "$top/licenses/$pkg.copyright"
 done
 cp "$src/data/digital-7.LICENSE.txt" "$top/licenses/"
 # The title picture's lettering comes from this font (tools/assets/README.md).
@@ -133,9 +157,10 @@ mv "$archive.part" "$archive"
 echo "tangle: wrote $archive ($(du -k "$archive" | cut -f1) KiB, ${#bundled[@]} libraries, glibc $glibc)" >&2
 
 if [ "$video" = 1 ]; then
-  [ -x "$build/tangle-capture" ] || die "$build/tangle-capture: not built"
+  capture=${capture_build:-$build}/tangle-capture
+  [ -x "$capture" ] || die "$capture: not built"
   # The capture tool encodes H.264 yuv420p with AAC at 192 kb/s and shows its
   # progress. A short check range isn't worth splitting across processes.
-  "$build/tangle-capture" --data "$src/data" --fps 30 ${video_to:+--to "$video_to" --jobs 1} \
+  "$capture" --data "$src/data" --fps 30 ${video_to:+--to "$video_to" --jobs 1} \
     --out "$out/tangle-$version.mp4"
 fi
