@@ -119,7 +119,7 @@ StoryboardLoad load_storyboard(const char* path) {
         std::rewind(file);
         while (count < storyboard_capacity) {
             const long before = std::ftell(file);
-            const int got = std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);
+            const int got = scan_storyboard_line(file, storyboard_times[count], storyboard_keys[count]);
             if (got == EOF) {
                 at_end = true;
                 break;
@@ -148,6 +148,10 @@ StoryboardLoad load_storyboard(const char* path) {
     }
     index_storyboard();
     return result;
+}
+
+int scan_storyboard_line(std::FILE* file, float& seconds, char& key) {
+    return std::fscanf(file, "%f %c\n", &seconds, &key);
 }
 
 int format_storyboard_line(char* out, size_t size, float seconds, char key) {

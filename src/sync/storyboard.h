@@ -78,6 +78,9 @@ void restore_replay_position(const ReplayPosition& position);
 // these. format_storyboard_line returns what snprintf returns;
 // put_storyboard_line whether the line was written.
 int format_storyboard_line(char* out, size_t size, float seconds, char key);
+// The loader's read of one record, traps included: fscanf's result, with
+// `seconds` and `key` written as far as it got.
+int scan_storyboard_line(std::FILE* file, float& seconds, char& key);
 bool put_storyboard_line(std::FILE* out, float seconds, char key);
 
 // Appends a storyboard line (seconds, key) to the recording file: opened, written and
