@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "app/seek.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/view.h"

@@ -308,34 +308,33 @@ TEST(OfflinePlayer, WavThatCantBeCreatedIsReported) {
 }
 
 TEST(DerivedClock, GathersThreeQuartersOfEveryStepForward) {
-    DerivedClock c{0.0, 0.0};
-    advance_derived_clock(c, 0.5);
-    EXPECT_DOUBLE_EQ(c.value, 0.375);
-    advance_derived_clock(c, 1.5);
-    EXPECT_DOUBLE_EQ(c.value, 1.125);
-    advance_derived_clock(c, 0.1);  // the looped stream wrapped
-    EXPECT_DOUBLE_EQ(c.value, 1.125);
-    EXPECT_DOUBLE_EQ(c.previous, 0.1);
-    advance_derived_clock(c, 0.3);  // and counts on from its new position
-    EXPECT_NEAR(c.value, 1.275, 1e-12);
-    advance_derived_clock(c, 0.3);  // a stopped stream
-    EXPECT_NEAR(c.value, 1.275, 1e-12);
+    float previous = 0, value = 0;
+    EXPECT_EQ(advance_derived_clock(previous, value, 0.5f), 0.5f);
+    EXPECT_EQ(value, 0.375f);
+    advance_derived_clock(previous, value, 1.5f);
+    EXPECT_EQ(value, 1.125f);
+    EXPECT_LT(advance_derived_clock(previous, value, 0.1f), 0);  // the looped stream wrapped
+    EXPECT_EQ(value, 1.125f);
+    EXPECT_EQ(previous, 0.1f);
+    advance_derived_clock(previous, value, 0.3f);  // and counts on from its new position
+    EXPECT_NEAR(value, 1.275, 1e-6);
+    advance_derived_clock(previous, value, 0.3f);  // a stopped stream
+    EXPECT_NEAR(value, 1.275, 1e-6);
 }
 
 TEST(DerivedClock, FollowsALoopedStreamWithoutGoingBack) {
     NEED_LAME();
     StreamHandle s = music_open(tone_44k_stereo().c_str(), true);
     music_play(s);
-    DerivedClock c{0.0, 0.0};
-    double last = 0;
+    float previous = 0, value = 0, last = 0;
     for (int frame = 0; frame < 180; ++frame) {  // three seconds at 60 frames a second
         music_offline_advance(1.0 / 60);
-        advance_derived_clock(c, static_cast<float>(stream_seconds(s)));
-        ASSERT_GE(c.value, last);
-        last = c.value;
+        advance_derived_clock(previous, value, static_cast<float>(stream_seconds(s)));
+        ASSERT_GE(value, last);
+        last = value;
     }
     // Three wraps (the last on the final frame) each lose one frame's step.
-    EXPECT_NEAR(c.value, 0.75 * (3.0 - 3.0 / 60), 1e-3);
+    EXPECT_NEAR(value, 0.75 * (3.0 - 3.0 / 60), 1e-3);
     music_free(s);
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "app/seek.h"
 #include "audio/music.h"
 #include "core/demo_state.h"
 #include "driver.h"

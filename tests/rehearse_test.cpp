@@ -185,7 +185,8 @@ TEST(RehearseOverlay, TimeBarsAndTheRecordsAroundNow) {
     // A record at the clock has fired.
     std::string text = lines_of(facts);
     EXPECT_NE(text.find("00:02.00  bar 2 beat 1  intro\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("last 2.00 <Esc>   next 3.00 'C'   4.00 'q'\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("last 2.00 <Esc> end the show   next 3.00 'C'   4.00 'q'\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("from 1.50 s"), std::string::npos) << text;
     facts.record_clock = 0.5;
     facts.loop = true;

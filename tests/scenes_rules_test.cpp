@@ -7,6 +7,7 @@
 
 #include "core/demo_state.h"
 #include "core/random.h"
+#include "scenes/sections.h"
 #include "scenes/timeline.h"
 #include "scenes/timeline_rules.h"
 
@@ -273,4 +274,22 @@ TEST(ShowMoments, FinaleSwitchesOnceAndUnlocksOnTheNextFrame) {
     reset_timeline();
     EXPECT_EQ(glow_time, -1.0f);
     EXPECT_EQ(finale_started, 0);
+}
+
+TEST(ShowSections, EdgesFallWhereTheTimelineSwitchesItsParts) {
+    // The timeline draws the torus strictly inside (330, 375), the bridge
+    // strictly after 1100 and the flashes strictly after 1400; the capture
+    // and rehearsal reports name the same moments by these sections.
+    EXPECT_EQ(section_at(60.0f), section_intro);
+    EXPECT_EQ(section_at(std::nextafter(60.0f, 1e9f)), section_title_plates);
+    EXPECT_EQ(section_at(190.0f), section_lattice);
+    EXPECT_FALSE(in_section(section_wire_torus, 330.0f));
+    EXPECT_TRUE(in_section(section_wire_torus, std::nextafter(330.0f, 1e9f)));
+    EXPECT_FALSE(in_section(section_wire_torus, 375.0f));
+    EXPECT_FALSE(section_reached(section_sheet_bridge, 1100.0f));
+    EXPECT_TRUE(section_reached(section_sheet_bridge, 1700.0f));
+    EXPECT_FALSE(section_reached(section_flashes, 1400.0f));
+    EXPECT_EQ(section_at(1800.0f), section_flashes);
+    EXPECT_FALSE(section_reached(section_flashes, NAN));
+    EXPECT_FALSE(in_section(section_wire_torus, NAN));
 }

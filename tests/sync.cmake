@@ -5,7 +5,7 @@ tangle_test(test_sync_commands LABEL unit
   SOURCES tests/sync_commands_test.cpp LINKS tangle_sync)
 tangle_test(test_sync_checker LABEL unit
   SOURCES tests/sync_checker_test.cpp tools/storyboard/check.cpp
-  LIBS PkgConfig::MPG123)
+  LINKS tangle_sync tangle_audio LIBS PkgConfig::MPG123)
 
 if(NOT TANGLE_SANITIZE)
   # The checker's command line and exit codes.

@@ -19,6 +19,12 @@ expect() {  # expect STATUS NAME TEXT
 }
 
 expect 0 clean.dat '0.5 A\n1 +\n2.25 q\n'
+# A text tool: no GL library comes with it, and it lists the command keys.
+if ldd "$tool" | grep -q -e 'libGL' -e 'libglut' -e 'libGLEW'; then
+    echo "tangle-storyboard links GL" >&2
+    failures=$((failures + 1))
+fi
+"$tool" keys | grep -q '^| `+` | ' || { echo "keys: no table" >&2; failures=$((failures + 1)); }
 expect 1 malformed.dat '0.5 A\nnot a record\n1 +\n'
 expect 1 marker.dat '0.5 A\n-1 x\n1 +\n'
 "$tool" check "$work/absent.dat" > /dev/null 2>&1

@@ -2,14 +2,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include <sys/stat.h>
 
 #include "../tools/storyboard/check.h"
+#include "sync/commands.h"
 #include "sync_files.h"
 
 namespace {
@@ -180,4 +183,23 @@ TEST(StoryboardChecker, RecordsAfterTheFinaleSwitchNeverFire) {
     EXPECT_TRUE(has(v.out, ":3: 181.050 s is after the finale switch (181.000 s)")) << v.out;
     EXPECT_TRUE(has(v.out, ":4: 186.000 s is after the finale switch")) << v.out;
     EXPECT_TRUE(has(v.out, "4 records, 2 fire as written, 2 lost or misread")) << v.out;
+}
+
+TEST(CommandKeyTable, TheReadmeListsTheShowsOwnKeys) {
+    // A key added, dropped or changed in the show and not in the README (or
+    // the other way round) misleads whoever plays along or writes a storyboard.
+    const char* source = std::getenv("TANGLE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ifstream in(std::string(source) + "/README.md");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string table = command_key_table();
+    const size_t at = text.find("| Key | Command |\n");
+    ASSERT_NE(at, std::string::npos);
+    const size_t end = text.find("\n\n", at);
+    EXPECT_EQ(text.substr(at, end + 1 - at), table);
+    // The keys kept out of documents stay out of it.
+    for (const CommandKey& c : command_keys()) {
+        if (c.words) continue;
+        EXPECT_EQ(table.find(std::string("`") + static_cast<char>(c.key) + "`"), std::string::npos);
+    }
 }

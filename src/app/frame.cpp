@@ -25,6 +25,7 @@
 #include "sync/commands.h"
 #include "sync/storyboard.h"
 #include "text/credits.h"
+#include "text/overlays.h"
 
 namespace {
 // The composed picture, and the size of the real window it is scaled into.
@@ -37,28 +38,15 @@ void (*window_overlay)(int width, int height) = nullptr;
 
 void choose_clear_colour(float time, float rgb[3]) {
     rgb[0] = 0.4433f, rgb[1] = 0.4342f, rgb[2] = 0.442f;
-    if (time > 1180) rgb[0] = 220 / 255.0f, rgb[1] = 135 / 255.0f, rgb[2] = 209 / 255.0f;
+    if (time > 1180) rgb[0] = magenta_lit_text.r, rgb[1] = magenta_lit_text.g, rgb[2] = magenta_lit_text.b;
     if (time > 1472) rgb[0] = 0.341f, rgb[1] = 0.334f, rgb[2] = 0.34f;
 }
 
 void create_compose_target() {
     // A texture, so the picture reaches a window of any size and sample count
     // as one textured quad; a scaled blit into a multisampled window is invalid.
-    glGenFramebuffers(1, &compose_fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, compose_fbo);
-    glGenTextures(1, &compose_colour);
-    glBindTexture(GL_TEXTURE_2D, compose_colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, compose_width, compose_height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, compose_colour, 0);
-    glGenRenderbuffers(1, &compose_depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, compose_depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, compose_width, compose_height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, compose_depth);
+    create_framebuffer(compose_width, compose_height, GL_RGBA8, GL_RGBA, true, compose_fbo, compose_colour,
+                       compose_depth);
 }
 
 unsigned compose_framebuffer() { return compose_fbo; }
@@ -112,10 +100,6 @@ void draw_frame() {
 
 bool frame_leaves_lasting_state(long k) {
     return k < settle_first_frames || !projection_stack_settled(projection_kind());
-}
-
-bool frame_needs_drawing(long k, long target) {
-    return frame_leaves_lasting_state(k) || (k <= target && target - k <= settle_last_frames);
 }
 
 void step_frame() {

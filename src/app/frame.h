@@ -42,21 +42,12 @@ void draw_frame();
 // A frame's every change of state (clock, timeline, update, credits scroll) and
 // no GL call: the show moves on exactly as if draw_frame had run.
 void step_frame();
-// Whether frame k, about to run, is drawn, not just stepped, on the way to the
-// drawn frame `target`. The GL state a frame leaves behind reaches later
-// frames: through the model-view stack, which the first frames fill (the
-// 32-entry limit); through the projection stack, which the first frames of
-// the lattice fill (matrix_stack.h); and through the attributes each frame
-// saves at its end for the next one to restore. So those frames and the last
-// few before the target are drawn (unseen is enough); the rest only step, and
-// the target starts from the show state and GL state of a run that drew every
-// frame (tests/show_seek_test.cpp). Its picture is then that run's on Mesa's
-// softpipe; llvmpipe's also depends on which frames it drew before.
+// Whether the next frame, k, leaves GL state that every later frame depends
+// on: through the model-view stack, which the first frames fill (the 32-entry
+// limit), and through the projection stack, which the first frames of the
+// lattice fill (matrix_stack.h). Such a frame must be drawn, not just stepped
+// (the stepping rule, app/seek.h).
 constexpr long settle_first_frames = 48;
-constexpr long settle_last_frames = 4;
-bool frame_needs_drawing(long k, long target);
-// The part of frame_needs_drawing that does not depend on a target: whether
-// the next frame leaves GL state that every later frame depends on.
 bool frame_leaves_lasting_state(long k);
 // The per-frame update: demo clock, storyboard replay, cloud and sheets.
 void update_frame();

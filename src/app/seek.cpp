@@ -104,11 +104,7 @@ ShowState save_show() {
 void restore_show(const ShowState& s) {
     demo = s.demo;
     show_clock = s.clock;
-    // The attribute save the last drawn frame left is still on GL's stack, so
-    // the timeline keeps knowing it is there.
-    const int saved = attrib_saved;
     timeline_state = s.timeline;
-    attrib_saved = saved;
     caption_state = s.captions;
     credits_state = s.credits;
     hidden_state = s.hidden;

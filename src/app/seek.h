@@ -6,13 +6,14 @@
 // a value. The show's state depends on every frame before, so a moment is
 // reached by running the frames at a fixed rate, from the start or from a
 // copy kept on an earlier run: stepped without GL, apart from the few that
-// the GL state of the next drawn frame depends on (see frame_needs_drawing).
+// the GL state of the next drawn frame depends on (the stepping rule below).
 // Depends on the frame loop and every subsystem's state.
 #pragma once
 
 #include <array>
 #include <vector>
 
+#include "app/frame.h"
 #include "audio/music.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
@@ -69,14 +70,41 @@ void visit_show_blocks(State& state, Visit&& visit) {
     visit("music", music);
 }
 
+// --- The stepping rule: which frames a run draws and which it only steps ----
+//
+// The GL state a frame leaves behind reaches later frames through the matrix
+// stacks (frame_leaves_lasting_state) and through the attributes each frame
+// saves at its end for the next one to restore. So those frames and the last
+// few before a frame that is seen are drawn (unseen is enough); the rest only
+// step, and the seen frame starts from the show state and GL state of a run
+// that drew every frame (tests/show_seek_test.cpp). Its picture is then that
+// run's on Mesa's softpipe; llvmpipe's also depends on which frames it drew
+// before.
+constexpr long settle_last_frames = 4;
+
+// Whether frame k, about to run, is drawn when `seen(j)` tells which frames
+// are seen: k itself, or one at most settle_last_frames after it, or k leaves
+// lasting state.
+template <class Seen>
+bool frame_needs_drawing_for(long k, Seen&& seen) {
+    if (frame_leaves_lasting_state(k)) return true;
+    for (long j = k; j <= k + settle_last_frames; ++j)
+        if (seen(j)) return true;
+    return false;
+}
+
+// The same for one seen frame, `target`.
+inline bool frame_needs_drawing(long k, long target) {
+    return frame_needs_drawing_for(k, [target](long j) { return j == target; });
+}
+
 // The show's state as it stands.
 ShowState save_show();
 // Puts every block back and holds the music at its place, the stepping clock
-// (step_held_music) standing at 0. The attribute save
-// a drawn frame left on GL's stack stays where it is, and so the timeline's
-// note of it. The projection notes describe the driver's projection stack:
-// the caller puts that back to match (restore_matrix_stacks, or emptying it
-// for the initial state).
+// (step_held_music) standing at 0. The attribute save a drawn frame left on
+// GL's stack stays where it is, and so its note (attrib_saved). The projection notes describe the driver's
+// projection stack: the caller puts that back to match (restore_matrix_stacks, or emptying it for the initial
+// state).
 void restore_show(const ShowState& state);
 // The state start-up leaves, with the generator seeded by `seed` and the
 // music held at the start with the main stream playing.

@@ -29,16 +29,19 @@
 #include "core/image_size.h"
 #include "core/input_file.h"
 
-namespace {
-
-void create_target(int width, int height, GLuint& fbo, GLuint& colour, GLuint& depth) {
+void create_framebuffer(int width, int height, GLint internal_format, GLenum format, bool clamp_edges,
+                        GLuint& fbo, GLuint& colour, GLuint& depth) {
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glGenTextures(1, &colour);
     glBindTexture(GL_TEXTURE_2D, colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, internal_format, width, height, 0, format, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    if (clamp_edges) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
@@ -51,6 +54,8 @@ void create_target(int width, int height, GLuint& fbo, GLuint& colour, GLuint& d
         std::fflush(stdout);
     }
 }
+
+namespace {
 
 // Copies a converted surface into tightly packed rows (4-byte aligned, as
 // GL_UNPACK_ALIGNMENT 4 expects), whatever pitch SDL chose.
@@ -65,9 +70,13 @@ std::vector<unsigned char> pack_rows(const SDL_Surface* s, int bytes_per_pixel) 
 
 }  // namespace
 
-void create_overlay_target() { create_target(238, 80, overlay_fbo, overlay_target, overlay_depth); }
+void create_overlay_target() {
+    create_framebuffer(238, 80, GL_RGB, GL_RGB, false, overlay_fbo, overlay_target, overlay_depth);
+}
 
-void create_scene_target() { create_target(1600, 900, scene_fbo, scene_target, scene_depth); }
+void create_scene_target() {
+    create_framebuffer(1600, 900, GL_RGB, GL_RGB, false, scene_fbo, scene_target, scene_depth);
+}
 
 const char* texture_file(int slot) {
     static char name[32];
@@ -186,12 +195,7 @@ void draw_scene_target() {
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
-    glPushMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 1, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    push_modelview_unit_ortho();
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, scene_target);

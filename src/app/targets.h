@@ -8,6 +8,12 @@
 #include "core/targets.h"
 #include "core/view.h"
 
+// A framebuffer drawing into a colour texture (linear filtering; edges
+// clamped when `clamp_edges`) with a depth renderbuffer, left bound. An
+// incomplete one prints the show's fixed line on standard output and the show
+// goes on.
+void create_framebuffer(int width, int height, GLint internal_format, GLenum format, bool clamp_edges,
+                        GLuint& fbo, GLuint& colour, GLuint& depth);
 void create_overlay_target();
 void create_scene_target();
 void load_textures();                  // slots 1..49 from gfx/, in slot order

@@ -46,9 +46,3 @@ void update_demo_clock() {
     demo_time = static_cast<float>(static_cast<double>(s) * 10.0);
     demo_time_d = demo_time;
 }
-
-void advance_derived_clock(DerivedClock& clock, double position) {
-    double d = position - clock.previous;
-    clock.previous = position;
-    if (d > 0) clock.value += 0.75 * d;
-}

@@ -96,10 +96,13 @@ void music_switch_to(StreamHandle stream);
 // Per-frame: demo_time and its copy from the main stream.
 void update_demo_clock();
 
-// A clock of its own that a part keeps from its own stream: 0.75 of every
-// positive change of that stream's position.
-struct DerivedClock {
-    double previous;  // last position read, seconds
-    double value;     // the clock
-};
-void advance_derived_clock(DerivedClock& clock, double position);
+// A clock of its own that a part keeps from its own stream (the end credits,
+// the hidden part): adds 0.75 of every positive change of that stream's
+// position to `clock`, in single precision, and keeps `position` in
+// `previous`. Returns the change itself.
+inline float advance_derived_clock(float& previous, float& clock, float position) {
+    const float step = position - previous;
+    previous = position;
+    if (step > 0.0f) clock += 0.75f * step;
+    return step;
+}

@@ -10,6 +10,12 @@
 // Returns the next value, 0 to 32767.
 int random_next();
 
+// The largest value random_next returns, as the divisor that scales it.
+constexpr double random_top = 32767.0;
+
+// The next value scaled to 0 to 1 (random_next() / 32767).
+inline double random_unit() { return random_next() / random_top; }
+
 // Restarts the sequence from `seed`.
 void random_seed(unsigned seed);
 

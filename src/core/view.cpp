@@ -26,6 +26,15 @@ void load_show_perspective() {
     draw_stats_add(5);
 }
 
+void push_modelview_unit_ortho() {
+    glPushMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 1, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void push_unit_ortho() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();

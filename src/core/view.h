@@ -11,3 +11,7 @@ void use_window_perspective();
 void load_show_perspective();
 // Saves the projection and loads the unit square (0 to 1 both ways); model-view current.
 void push_unit_ortho();
+// Saves the model-view matrix (the current one) and loads an identity into
+// it, over the unit square loaded into the projection without saving it;
+// model-view current. Six calls, which the caller counts with its own.
+void push_modelview_unit_ortho();

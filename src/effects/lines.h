@@ -8,7 +8,7 @@
 // the shared generator per segment) or from a pulse travelling along the
 // lines, chosen by shade_switch. The segment sequences are generators, apart
 // from GL, so tests can walk them. Depends on physics/cloth.h,
-// physics/cloud.h, app/random.h, app/demo_state.h, audio/music.h.
+// physics/cloud.h, core/random.h, core/demo_state.h, core/clock.h.
 #pragma once
 
 #include <cmath>

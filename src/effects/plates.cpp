@@ -13,13 +13,10 @@ constexpr float plate_base = 0.2f;    // side at size 0
 constexpr float plate_growth = 0.3f;  // relative growth per unit of size
 }  // namespace
 
-void draw_plate(int name, float alpha, float size) {
-    glPushMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 1, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+namespace {
+void plate(int name, float alpha, float size, const float* shift) {
+    if (shift) glMatrixMode(GL_MODELVIEW);
+    push_modelview_unit_ortho();
 
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
@@ -33,10 +30,20 @@ void draw_plate(int name, float alpha, float size) {
     glScalef(plate_base, plate_base, plate_base);
     glScalef(grow, grow, grow);
     glTranslatef(-0.5f, -0.5f, 0.0f);
+    if (shift) glTranslatef(shift[0], shift[1], 0.0f);
 
     draw_upright_image_quad();
     glPopMatrix();
-    draw_stats_add(20);
+    // The unit projection counts as four calls.
+    draw_stats_add(shift ? 22 : 20);
+}
+}  // namespace
+
+void draw_plate(int name, float alpha, float size) { plate(name, alpha, size, nullptr); }
+
+void draw_shifted_plate(int name, float alpha, float size, float dx, float dy) {
+    const float shift[2] = {dx, dy};
+    plate(name, alpha, size, shift);
 }
 
 void draw_upright_image_quad() {

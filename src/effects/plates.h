@@ -4,13 +4,16 @@
 // sequence).
 //
 // Both leave the projection they set in force, and the enables they set.
-// Depends on app/targets.h (overlay_target).
+// Depends on core/targets.h (overlay_target).
 #pragma once
 
 // Draws texture `name` as a centred square plate, image upright, blended with
 // `alpha`. Leaves lighting off, texturing and blending on, the unit
 // orthographic projection loaded and the model-view matrix as it found it.
 void draw_plate(int name, float alpha, float size);
+// The same plate moved by (dx, dy) plate units after scaling, with the
+// model-view matrix made current first (the end credits' picture).
+void draw_shifted_plate(int name, float alpha, float size, float dx, float dy);
 
 // The unit square (0..1 on x and y) textured with the bound image, its first
 // row at the top: the plates' quad.

@@ -2,7 +2,7 @@
 //
 // Both sheets are built during static initialisation, cloth_a first, from the
 // shared generator before anything seeds it, so every run gets the same
-// layout. Depends on app/random.h.
+// layout. Depends on core/random.h.
 #include "physics/cloth.h"
 
 #include <algorithm>
@@ -11,13 +11,10 @@
 
 namespace {
 
-// The next generator value scaled to [0, 1].
-double draw_unit() { return random_next() / 32767.0; }
-
 Vec3 draw_velocity() {
-    double x = (draw_unit() - 0.5) * 0.05;
-    double y = (draw_unit() - 0.5) * 0.05;
-    double z = (draw_unit() - 0.5) * 0.05;
+    double x = (random_unit() - 0.5) * 0.05;
+    double y = (random_unit() - 0.5) * 0.05;
+    double z = (random_unit() - 0.5) * 0.05;
     return {x, y, z};
 }
 
@@ -57,9 +54,9 @@ ClothSheet build_sheet(float stiffness, float damping, float particle_mass) {
     s.rest_state.resize(count);
 
     for (int j = 0; j < s.columns; j++) {
-        double rx = draw_unit() - 0.5;
-        double ry = draw_unit() - 0.5;
-        double rz = draw_unit() - 0.5;
+        double rx = random_unit() - 0.5;
+        double ry = random_unit() - 0.5;
+        double rz = random_unit() - 0.5;
         Vec3 n = vec_normalized({rx, ry, rz});
         Vec3 p = n * static_cast<double>(0.2f);
         Vec3 step = n * static_cast<double>(0.027f);

@@ -6,7 +6,7 @@
 // `particles` is row-major: entry [i][j] (row i of strand j) is at
 // i * columns + j; springs point into it, so it never reallocates after
 // construction (copy a sheet with copy_sheet, which re-aims the springs).
-// Depends on app/random.h.
+// Depends on core/random.h.
 #pragma once
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // cloud.cpp: the cloud's positions, their drift, and the trail's rules.
-// Depends on app/random.h and app/demo_state.h.
+// Depends on core/random.h and core/demo_state.h.
 #include "physics/cloud.h"
 
 #include <cmath>
@@ -13,8 +13,6 @@ namespace {
 
 int& trail_counter = cloud_state.trail_counter;
 
-double draw_unit() { return random_next() / 32767.0; }
-
 double wrap(double c) {
     // A non-finite value would never leave the loops below.
     if (!std::isfinite(c)) return c;
@@ -27,9 +25,9 @@ double wrap(double c) {
 
 void init_cloud() {
     for (Vec3& p : cloud_positions) {
-        p.x = (draw_unit() - 0.5) * 36;
-        p.y = (draw_unit() - 0.5) * 36;
-        p.z = (draw_unit() - 0.5) * 36;
+        p.x = (random_unit() - 0.5) * 36;
+        p.y = (random_unit() - 0.5) * 36;
+        p.z = (random_unit() - 0.5) * 36;
         for (int k = 0; k < 3; k++) random_next();
     }
 }

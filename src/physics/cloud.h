@@ -5,8 +5,8 @@
 // frames, and the points in three sizes, each layer in its own window of
 // demo_time. The positions double as a flat array of 3000 doubles (x, y, z of
 // point 0, then point 1, ...) handed to GL without copying.
-// Depends on app/random.h, app/demo_state.h (trail_index, trail_time),
-// audio/music.h (demo_time).
+// Depends on core/random.h, core/demo_state.h (trail_index, trail_time),
+// core/clock.h (demo_time).
 #pragma once
 
 #include "physics/cloth.h"

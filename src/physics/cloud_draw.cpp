@@ -1,7 +1,7 @@
 // cloud_draw.cpp: the cloud's web, trail and point layers.
 //
 // The positions go to GL as client-side arrays of doubles straight from
-// cloud_positions. Depends on physics/cloud.h, app/demo_state.h, audio/music.h.
+// cloud_positions. Depends on physics/cloud.h, core/demo_state.h, core/clock.h.
 #include <GL/glew.h>
 
 #include "core/clock.h"

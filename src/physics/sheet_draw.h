@@ -3,8 +3,8 @@
 // draw_sheet sets the GL state it needs and leaves it set. The rules behind
 // it (which texture, the shading of a fin corner, the late strands' widths
 // and colours) are plain functions so they can be checked without a context.
-// Depends on physics/cloth.h, app/targets.h (textures), app/demo_state.h
-// (cloth_texture), audio/music.h (demo_time).
+// Depends on physics/cloth.h, core/targets.h (textures), core/demo_state.h
+// (cloth_texture), core/clock.h (demo_time).
 #pragma once
 
 #include "physics/cloth.h"

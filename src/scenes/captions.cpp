@@ -2,7 +2,7 @@
 // the closing sequence of the main show.
 //
 // Depends on text/overlays.h, text/font.h, effects/plates.h,
-// sync/storyboard.h, app/targets.h, app/demo_state.h, audio/music.h,
+// sync/storyboard.h, core/targets.h, core/demo_state.h, audio/music.h,
 // scenes/timeline.h.
 #include "scenes/captions.h"
 
@@ -16,6 +16,7 @@
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/plates.h"
+#include "scenes/matrix_stack.h"
 #include "scenes/timeline.h"
 #include "sync/storyboard.h"
 #include "text/font.h"

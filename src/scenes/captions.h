@@ -16,9 +16,10 @@
 //   draw_closing_sequence()  right after draw_countdown_pass(): shows the
 //                            overlay target as a tile by sequence_mode, at
 //                            the pose the advance returned.
-// Reads finale_started and attrib_saved from the timeline. Depends on
-// text/overlays.h, text/font.h, effects/plates.h, sync/storyboard.h,
-// app/targets.h, app/demo_state.h, audio/music.h, scenes/timeline.h.
+// Reads finale_started from the timeline and attrib_saved from
+// scenes/matrix_stack.h. Depends on text/overlays.h, text/font.h,
+// effects/plates.h, sync/storyboard.h, core/targets.h, core/demo_state.h,
+// audio/music.h, scenes/timeline.h.
 #pragma once
 
 struct PanelPose;

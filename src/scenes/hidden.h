@@ -12,7 +12,7 @@
 // run_hidden_part() runs them on the program's one state and submits the
 // result to OpenGL.
 //
-// Depends on: audio/music.h (hidden_stream), app/random.h (the shared
+// Depends on: audio/music.h (hidden_stream), core/random.h (the shared
 // generator, reseeded here), effects/shapes.h (rect), text/font.h (our_font).
 #pragma once
 

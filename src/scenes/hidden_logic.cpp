@@ -1,9 +1,11 @@
 // hidden_logic.cpp: the hidden part's rules, free of GL: its clock, the beat
 // that steps the dot patterns, the thirteen patterns themselves and the
-// scroller's position. Depends on app/random.h (the shared generator).
+// scroller's position. Depends on core/random.h (the shared generator) and
+// audio/music.h (the derived-clock rule).
 #include <algorithm>
 #include <cmath>
 
+#include "audio/music.h"
 #include "core/random.h"
 #include "scenes/hidden.h"
 
@@ -13,8 +15,6 @@ namespace {
 constexpr float dot_r = 250.0f / 255.0f;
 constexpr float dot_g = 135.0f / 255.0f;
 constexpr float dot_b = 209.0f / 255.0f;
-
-double random_unit() { return random_next() / 32767.0; }
 
 // Height of a bouncing dot: |sin((q + 3) c 3.3) A| + 0.4.
 double bounce(double q, double c, double amplitude) {
@@ -161,10 +161,7 @@ HiddenDot make_dot(HiddenState& s, int j, double r1, double a, double& x) {
 }  // namespace
 
 float advance_hidden_clock(HiddenState& s, float seconds) {
-    const float dete = seconds - s.prev_seconds;
-    s.prev_seconds = seconds;
-    if (dete > 0.0f) s.clock += 0.75f * dete;
-    return dete;
+    return advance_derived_clock(s.prev_seconds, s.clock, seconds);
 }
 
 int step_hidden_beat(HiddenState& s, std::FILE* out) {
@@ -191,7 +188,7 @@ void compute_hidden_dots(HiddenState& s, std::vector<HiddenDot>& dots) {
     double x = 0.0;
     for (int j = 0; j < s.dot_count; ++j) {  // the patterns change dot_count
         const double r1 = random_unit();
-        const double a = random_next() * (s.pattern_level * 0.02) / 32767.0 + 0.2;
+        const double a = random_next() * (s.pattern_level * 0.02) / random_top + 0.2;
         if (s.pattern_type > 12) {
             s.pattern_level += 1;
             s.pattern_type = 0;

@@ -3,6 +3,8 @@
 
 #include <GL/glew.h>
 
+int attrib_saved = 0;
+
 namespace {
 bool stack_limited = false;
 int base_depth = 1;  // the model-view depth once the surplus entries are filled

@@ -28,6 +28,12 @@ void limit_modelview_stack();
 // first frames after a move back to the start fill it again as they did.
 void unwind_modelview_stack();
 
+// The attribute stack: each main-show frame saves every attribute group at
+// its end, for the next frame's countdown pass to restore; 1 once a frame has
+// left that save. It tells about GL's stack, not the show: a show put back
+// (app/seek.h) keeps it, as the save is still there.
+extern int attrib_saved;
+
 // The projection stack. The captions save the projection once per frame and
 // never restore it, so the first frames of the lattice each leave one entry
 // behind until the stack is one short of full; from then on a frame's ignored

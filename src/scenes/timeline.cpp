@@ -27,6 +27,7 @@
 #include "scenes/flashes.h"
 #include "scenes/hidden.h"
 #include "scenes/matrix_stack.h"
+#include "scenes/sections.h"
 #include "scenes/timeline_rules.h"
 
 namespace {
@@ -208,7 +209,7 @@ void draw_lattice_block(const SceneFrame& f) {
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     scale_lattice();
     rotate_by_spins();
-    if (time > 1100.0f) draw_sheet_bridge(f.bridge);
+    if (section_reached(section_sheet_bridge, time)) draw_sheet_bridge(f.bridge);
     if (time_d > 1270.0 && time_d < 1360.0) {
         draw_cloud_links(f.links_a);
         draw_cloud_links(f.links_b);
@@ -248,7 +249,7 @@ void draw_title_plates(float time) {
 void advance_lattice_block(SceneFrame& f) {
     const float time = f.time;
     const double time_d = f.time_d;
-    if (time > 1100.0f) {
+    if (section_reached(section_sheet_bridge, time)) {
         demo.sphere_hidden = 1;
         collect_sheet_bridge(cloth_a, cloth_b, f.bridge);
     }
@@ -281,7 +282,7 @@ void advance_main_show(SceneFrame& f) {
     f.camera_b = anchor_of(cloth_b);
     cloth_a.anchor_spin += 0.08 * step;
     cloth_b.anchor_spin -= 0.01 * step;
-    if (time > 1400.0f) f.flashes = advance_flashes();
+    if (section_reached(section_flashes, time)) f.flashes = advance_flashes();
     move_anchors_by_noise(time);
     if (cloud_layers(time).trail) advance_trail(time);
     f.lattice = next_frame_draws_captions();
@@ -303,8 +304,8 @@ void draw_main_show(const SceneFrame& f) {
     place_camera(f.camera_a, f.camera_b);
     glTranslatef(0.0f, 0.0f, -2.0f);
     set_drawing_state();
-    if (time > 330.0f && time < 375.0f) draw_wire_torus(time);
-    if (time > 1400.0f) draw_flashes(f.flashes);
+    if (in_section(section_wire_torus, time)) draw_wire_torus(time);
+    if (section_reached(section_flashes, time)) draw_flashes(f.flashes);
     glEnable(GL_DEPTH_TEST);
     draw_particle_cloud();
     if (demo.depth_test_on == 1) {

@@ -22,14 +22,12 @@ struct TimelineState {
     int finale_started = 0;   // 1 once the music has switched to the finale stream
     float glow_time = -1.0f;  // time of the small sphere's last glow pulse
     int glow_counter = 0;     // frames counted toward the next glow pulse
-    int attrib_saved = 0;     // 1 once a frame has left all attribute groups saved
     bool operator==(const TimelineState&) const = default;
 };
 extern TimelineState timeline_state;
 inline int& finale_started = timeline_state.finale_started;
 inline float& glow_time = timeline_state.glow_time;
 inline int& glow_counter = timeline_state.glow_counter;
-inline int& attrib_saved = timeline_state.attrib_saved;
 
 // What the advance decided for one frame, for the drawing to show: the values
 // drawn from the shared generator, the anchors the camera was placed from

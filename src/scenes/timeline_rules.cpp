@@ -13,10 +13,6 @@ TimelineState timeline_state;
 
 void reset_timeline() { timeline_state = TimelineState{}; }
 
-namespace {
-double next_unit() { return random_next() / 32767.0; }
-}  // namespace
-
 bool finale_due(float time, int started) { return time > finale_time && started == 0; }
 
 bool advance_finale(float time) {
@@ -54,8 +50,8 @@ float flare_angle(float value, float fade) {
 float flare_b_dim(float time, float clock) { return static_cast<float>(1.0 - (time - clock) / 9.5); }
 
 RayEnd next_ray_end() {
-    double r1 = next_unit();
-    double r2 = next_unit();
+    double r1 = random_unit();
+    double r2 = random_unit();
     return {static_cast<float>((r2 - 0.5) * 4.0), static_cast<float>((r1 - 0.5) * 5.0)};
 }
 
@@ -73,9 +69,9 @@ float burst_alpha(float time, float stamp) { return 0.25f - std::fabs(time - sta
 void compute_burst_dots(int seed, float alpha, int count, BurstDot dots[burst_dot_count]) {
     random_seed(static_cast<unsigned>(seed));
     for (int j = 0; j < burst_dot_count; ++j) {
-        double rho = next_unit() * 7.5 - 0.2 * alpha;
-        double theta = next_unit() * 6.28;
-        double r = next_unit();
+        double rho = random_unit() * 7.5 - 0.2 * alpha;
+        double theta = random_unit() * 6.28;
+        double r = random_unit();
         dots[j].x = static_cast<float>(rho * std::cos(theta));
         dots[j].y = static_cast<float>(rho * std::sin(theta));
         dots[j].alpha = static_cast<float>(j) / 30.0f;

@@ -3,7 +3,7 @@
 // Time windows, trigger clocks, fades, the glow pulse, the burst's dots, the
 // title plates' growth and the automatic anchors' noise parameters. Nothing
 // here touches OpenGL; the burst's dots draw from the shared generator
-// (app/random.h). All times are demo_time units (tenths of a second).
+// (core/random.h). All times are demo_time units (tenths of a second).
 #pragma once
 
 // The grey of the show's lines and flashes (969/1024, exact in a float).

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "core/clock.h"
 #include "core/demo_state.h"
@@ -16,6 +15,8 @@
 #include "physics/cloth.h"
 
 namespace {
+bool exit_commands_held = false;
+
 // The hidden part's code: steps 2 to 5 of the unlock chain (step 1 is the
 // timeline's). Kept out of every document on purpose.
 constexpr int unlock_step2_key = 'g';  // also completes the chain
@@ -23,12 +24,10 @@ constexpr int unlock_step3_key = 'l';
 constexpr int unlock_step4_key = 'o';
 constexpr int unlock_step5_key = 'w';
 
-constexpr char table_keys[] = "\x1b!$%&(*+,-.12378;=@ABCDEFGHIVY[]defhnpqrstuxyz";
-
 // Trigger times are stamped from the double clock, rounded to float.
 float now() { return static_cast<float>(demo_time_d); }
 
-float random01() { return static_cast<float>(random_next() / 32767.0); }
+float random01() { return static_cast<float>(random_unit()); }
 
 void toggle(int& value) { value = 1 - value; }
 
@@ -70,10 +69,151 @@ void unlock_step5() {
         demo.unlock_flag_5 = 1;
     demo.cloth_b_style = 0;
 }
-}  // namespace
 
-namespace {
-bool exit_commands_held = false;
+void quit_unless_held() {
+    if (!exit_commands_held) quit_show();
+}
+
+// In key-code order. Each action keeps its own order of reads, writes and
+// random draws: a recorded show replays to the same state.
+constexpr CommandKey table[] = {
+    {27, "end the show", quit_unless_held},
+    {'!', "closing-sequence variant 4", [] { demo.sequence_mode = 4; }},
+    {'$', "closing-sequence variant 3", [] { demo.sequence_mode = 3; }},
+    {'%', "closing-sequence variant 2", [] { demo.sequence_mode = 2; }},
+    {'&', "closing-sequence variant 1, not started",
+     [] {
+         demo.sequence_mode = 1;
+         demo.sequence_start = 1e10f;
+     }},
+    {'(', "depth test on/off", [] { toggle(demo.depth_test_on); }},
+    {'*', "closing-sequence variant 0", [] { demo.sequence_mode = 0; }},
+    {'+', "next sheet texture, anchors forward along z",
+     [] {
+         demo.cloth_texture = std::min(demo.cloth_texture + 1, 38);
+         cloth_a.anchor_offset.z += 0.01;
+         cloth_b.anchor_offset.z += 0.01;
+     }},
+    {',', "pulse b, half size", [] { set_pulse(demo.pulse_b_time, demo.pulse_b_size, 0.5f); }},
+    {'-', "previous sheet texture, anchors back along z",
+     [] {
+         demo.cloth_texture = std::max(demo.cloth_texture - 1, 1);
+         cloth_a.anchor_offset.z -= 0.01;
+         cloth_b.anchor_offset.z -= 0.01;
+     }},
+    {'.', "pulse b, full size", [] { set_pulse(demo.pulse_b_time, demo.pulse_b_size, 1.0f); }},
+    {'1', "pulse a, small", [] { set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.2f); }},
+    {'2', "pulse a, middle size; tilts sheet A",
+     [] {
+         nudge(cloth_a.anchor_tilt, -0.01);
+         set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.4f);
+     }},
+    {'3', "pulse a, large", [] { set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.6f); }},
+    {'7', "sheet A anchors follow the noise on/off", [] { toggle(demo.cloth_a_auto_offset); }},
+    {'8', "lattice (the sheets) on/off", [] { toggle(demo.lattice_switch); }},
+    {';', "anchors home, field of view 80", clear_anchors_and_view},
+    {'=', "line brightness: random flicker or travelling pulse", [] { toggle(demo.shade_switch); }},
+    {'@', "start the closing sequence",
+     [] {
+         demo.sequence_start = demo_time;
+         demo.sequence_mark = 0;
+         demo.sequence_stage1 = demo.sequence_stage2 = demo.sequence_stage3 = 0;
+     }},
+    {'A', "turn the scene about x, +10 degrees", [] { demo.spin_x += 10; }},
+    {'B', "turn the scene about x, -10 degrees", [] { demo.spin_x -= 10; }},
+    {'C', "turn the scene about y, +10 degrees", [] { demo.spin_y += 10; }},
+    {'D', "turn the scene about y, -10 degrees", [] { demo.spin_y -= 10; }},
+    {'E', "turn the scene about z, +10 degrees", [] { demo.spin_z += 10; }},
+    {'F', "turn the scene about z, -10 degrees", [] { demo.spin_z -= 10; }},
+    {'G', "sheet B style 1", [] { demo.cloth_b_style = 1; }},
+    {'H', "sheet B style 3", [] { demo.cloth_b_style = 3; }},
+    {'I', "sheet B style 2", [] { demo.cloth_b_style = 2; }},
+    {'V', "small sphere hidden/shown", [] { toggle(demo.sphere_hidden); }},
+    {'Y', "move the cloud trail",
+     [] {
+         demo.trail_index = static_cast<int>(random_unit() * 900.0);
+         demo.trail_time = demo_time;
+     }},
+    {'[', "swing the anchors left, field of view 35",
+     [] {
+         cloth_a.anchor_offset.x -= 0.02;
+         nudge(cloth_a.anchor_spin, 0.1);
+         cloth_b.anchor_offset.x -= 0.015;
+         nudge(cloth_b.anchor_spin, -0.15);
+         demo.field_of_view = 35.0f;
+     }},
+    {']', "swing the anchors right",
+     [] {
+         cloth_a.anchor_offset.x += 0.02;
+         cloth_b.anchor_offset.x += 0.015;
+         nudge(cloth_b.anchor_spin, 0.15);
+     }},
+    {'d', "burst of dots",
+     [] {
+         ++demo.burst_count;
+         demo.burst_seed = random_next();
+         demo.burst_time = now();
+     }},
+    {'e', "flare b",
+     [] {
+         demo.flare_b_time = now();
+         demo.flare_b_value = random01();
+     }},
+    {'f', "swing sheet A right, spin both sheets",
+     [] {
+         nudge(cloth_a.anchor_spin, 0.015);
+         cloth_a.anchor_offset.x += 0.02;
+         nudge(cloth_b.anchor_spin, 0.15);
+     }},
+    {unlock_step2_key, nullptr, unlock_step2},
+    {'h', "tilt and spin sheet B, pulse e, field of view 55",
+     [] {
+         nudge(cloth_b.anchor_tilt, -0.01);
+         nudge(cloth_b.anchor_spin, -0.02);
+         demo.pulse_e_time = now();
+         demo.field_of_view = 55.0f;
+     }},
+    {unlock_step3_key, nullptr, unlock_step3},
+    {'n', "spin and tilt both sheets",
+     [] {
+         nudge(cloth_a.anchor_spin, 0.02);
+         nudge(cloth_a.anchor_tilt, 0.04);
+         nudge(cloth_b.anchor_spin, 0.02);
+         nudge(cloth_b.anchor_tilt, 0.02);
+     }},
+    {unlock_step4_key, nullptr, unlock_step4},
+    {'p', "sheets as lines or textured", [] { toggle(demo.cloth_draw_flag); }},
+    {'q', "end the show", quit_unless_held},
+    {'r', "flare a",
+     [] {
+         demo.flare_a_time = now();
+         demo.flare_a_value = random01();
+     }},
+    {'s', "pulse c", [] { set_pulse(demo.pulse_c_time, demo.pulse_c_size, 0.2f); }},
+    {'t', "pulse d", [] { set_pulse(demo.pulse_d_time, demo.pulse_d_size, 0.2f); }},
+    {'u', "sheet B anchors follow the noise on/off", [] { toggle(demo.cloth_b_auto_offset); }},
+    {unlock_step5_key, nullptr, unlock_step5},
+    {'x', "release the tips of sheet A, anchors home, field of view 80",
+     [] {
+         pin_last_row(cloth_a, false);
+         clear_anchors_and_view();
+     }},
+    {'y', "tilt sheet A", [] { nudge(cloth_a.anchor_tilt, -0.01); }},
+    {'z', "pin the tips of sheet A, field of view 65",
+     [] {
+         pin_last_row(cloth_a, true);
+         demo.field_of_view = 65.0f;
+     }},
+};
+
+// Key code to table row, built once from the table.
+struct KeyIndex {
+    const CommandKey* row[123] = {};
+    constexpr KeyIndex() {
+        for (const CommandKey& c : table) row[c.key] = &c;
+    }
+};
+constexpr KeyIndex key_index;
 }  // namespace
 
 void hold_exit_commands(bool held) { exit_commands_held = held; }
@@ -83,198 +223,12 @@ void quit_show() {
     std::exit(0);
 }
 
-bool key_has_command(int key) {
-    if (key < 27 || key > 122) return false;
-    if (key == unlock_step2_key || key == unlock_step3_key || key == unlock_step4_key ||
-        key == unlock_step5_key)
-        return true;
-    return std::memchr(table_keys, key, sizeof table_keys - 1) != nullptr;
-}
+std::span<const CommandKey> command_keys() { return table; }
+
+const CommandKey* find_command_key(int key) { return key >= 0 && key <= 122 ? key_index.row[key] : nullptr; }
+
+bool key_has_command(int key) { return key >= 27 && find_command_key(key) != nullptr; }
 
 void run_command(int index) {
-    ClothSheet& a = cloth_a;
-    ClothSheet& b = cloth_b;
-    switch (index + 27) {
-        case 27:
-            if (!exit_commands_held) quit_show();
-            break;
-        case '!':
-            demo.sequence_mode = 4;
-            break;
-        case '$':
-            demo.sequence_mode = 3;
-            break;
-        case '%':
-            demo.sequence_mode = 2;
-            break;
-        case '&':
-            demo.sequence_mode = 1;
-            demo.sequence_start = 1e10f;
-            break;
-        case '(':
-            toggle(demo.depth_test_on);
-            break;
-        case '*':
-            demo.sequence_mode = 0;
-            break;
-        case '+':
-            demo.cloth_texture = std::min(demo.cloth_texture + 1, 38);
-            a.anchor_offset.z += 0.01;
-            b.anchor_offset.z += 0.01;
-            break;
-        case ',':
-            set_pulse(demo.pulse_b_time, demo.pulse_b_size, 0.5f);
-            break;
-        case '-':
-            demo.cloth_texture = std::max(demo.cloth_texture - 1, 1);
-            a.anchor_offset.z -= 0.01;
-            b.anchor_offset.z -= 0.01;
-            break;
-        case '.':
-            set_pulse(demo.pulse_b_time, demo.pulse_b_size, 1.0f);
-            break;
-        case '1':
-            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.2f);
-            break;
-        case '2':
-            nudge(a.anchor_tilt, -0.01);
-            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.4f);
-            break;
-        case '3':
-            set_pulse(demo.pulse_a_time, demo.pulse_a_size, 0.6f);
-            break;
-        case '7':
-            toggle(demo.cloth_a_auto_offset);
-            break;
-        case '8':
-            toggle(demo.lattice_switch);
-            break;
-        case ';':
-            clear_anchors_and_view();
-            break;
-        case '=':
-            toggle(demo.shade_switch);
-            break;
-        case '@':
-            demo.sequence_start = demo_time;
-            demo.sequence_mark = 0;
-            demo.sequence_stage1 = demo.sequence_stage2 = demo.sequence_stage3 = 0;
-            break;
-        case 'A':
-            demo.spin_x += 10;
-            break;
-        case 'B':
-            demo.spin_x -= 10;
-            break;
-        case 'C':
-            demo.spin_y += 10;
-            break;
-        case 'D':
-            demo.spin_y -= 10;
-            break;
-        case 'E':
-            demo.spin_z += 10;
-            break;
-        case 'F':
-            demo.spin_z -= 10;
-            break;
-        case 'G':
-            demo.cloth_b_style = 1;
-            break;
-        case 'H':
-            demo.cloth_b_style = 3;
-            break;
-        case 'I':
-            demo.cloth_b_style = 2;
-            break;
-        case 'V':
-            toggle(demo.sphere_hidden);
-            break;
-        case 'Y':
-            demo.trail_index = static_cast<int>(random_next() / 32767.0 * 900.0);
-            demo.trail_time = demo_time;
-            break;
-        case '[':
-            a.anchor_offset.x -= 0.02;
-            nudge(a.anchor_spin, 0.1);
-            b.anchor_offset.x -= 0.015;
-            nudge(b.anchor_spin, -0.15);
-            demo.field_of_view = 35.0f;
-            break;
-        case ']':
-            a.anchor_offset.x += 0.02;
-            b.anchor_offset.x += 0.015;
-            nudge(b.anchor_spin, 0.15);
-            break;
-        case 'd':
-            ++demo.burst_count;
-            demo.burst_seed = random_next();
-            demo.burst_time = now();
-            break;
-        case 'e':
-            demo.flare_b_time = now();
-            demo.flare_b_value = random01();
-            break;
-        case 'f':
-            nudge(a.anchor_spin, 0.015);
-            a.anchor_offset.x += 0.02;
-            nudge(b.anchor_spin, 0.15);
-            break;
-        case 'h':
-            nudge(b.anchor_tilt, -0.01);
-            nudge(b.anchor_spin, -0.02);
-            demo.pulse_e_time = now();
-            demo.field_of_view = 55.0f;
-            break;
-        case 'n':
-            nudge(a.anchor_spin, 0.02);
-            nudge(a.anchor_tilt, 0.04);
-            nudge(b.anchor_spin, 0.02);
-            nudge(b.anchor_tilt, 0.02);
-            break;
-        case 'p':
-            toggle(demo.cloth_draw_flag);
-            break;
-        case 'q':
-            if (!exit_commands_held) quit_show();
-            break;
-        case 'r':
-            demo.flare_a_time = now();
-            demo.flare_a_value = random01();
-            break;
-        case 's':
-            set_pulse(demo.pulse_c_time, demo.pulse_c_size, 0.2f);
-            break;
-        case 't':
-            set_pulse(demo.pulse_d_time, demo.pulse_d_size, 0.2f);
-            break;
-        case 'u':
-            toggle(demo.cloth_b_auto_offset);
-            break;
-        case 'x':
-            pin_last_row(a, false);
-            clear_anchors_and_view();
-            break;
-        case 'y':
-            nudge(a.anchor_tilt, -0.01);
-            break;
-        case 'z':
-            pin_last_row(a, true);
-            demo.field_of_view = 65.0f;
-            break;
-        case unlock_step2_key:
-            unlock_step2();
-            break;
-        case unlock_step3_key:
-            unlock_step3();
-            break;
-        case unlock_step4_key:
-            unlock_step4();
-            break;
-        case unlock_step5_key:
-            unlock_step5();
-            break;
-        default:
-            break;
-    }
+    if (const CommandKey* c = find_command_key(index + 27)) c->action();
 }

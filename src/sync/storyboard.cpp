@@ -119,7 +119,7 @@ StoryboardLoad load_storyboard(const char* path) {
         std::rewind(file);
         while (count < storyboard_capacity) {
             const long before = std::ftell(file);
-            const int got = std::fscanf(file, "%f %c\n", &storyboard_times[count], &storyboard_keys[count]);
+            const int got = scan_storyboard_line(file, storyboard_times[count], storyboard_keys[count]);
             if (got == EOF) {
                 at_end = true;
                 break;
@@ -150,6 +150,21 @@ StoryboardLoad load_storyboard(const char* path) {
     return result;
 }
 
+int scan_storyboard_line(std::FILE* file, float& seconds, char& key) {
+    return std::fscanf(file, "%f %c\n", &seconds, &key);
+}
+
+int format_storyboard_line(char* out, size_t size, float seconds, char key) {
+    return std::snprintf(out, size, "%f %c\n", static_cast<double>(seconds), key);
+}
+
+bool put_storyboard_line(std::FILE* out, float seconds, char key) {
+    // The largest float takes 39 digits before the point.
+    char line[64];
+    const int length = format_storyboard_line(line, sizeof line, seconds, key);
+    return length > 0 && static_cast<size_t>(length) < sizeof line && std::fputs(line, out) >= 0;
+}
+
 void record_key(unsigned char key, float seconds, const char* path) {
     // A white-space key has no command and can't be read back: the reader
     // would take the next line's first character as its key and shift the
@@ -157,7 +172,7 @@ void record_key(unsigned char key, float seconds, const char* path) {
     if (key == ' ' || (key >= '\t' && key <= '\r')) return;
     // Room for a newline first, should the file's last line lack one.
     char line[64];
-    const int length = std::snprintf(line + 1, sizeof line - 1, "%f %c\n", static_cast<double>(seconds), key);
+    const int length = format_storyboard_line(line + 1, sizeof line - 1, seconds, static_cast<char>(key));
     // Not waiting on a FIFO without a reader, and read-write to look at the last byte.
     const int fd = open(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
+#include <cstdio>
 
 #include "sync/commands.h"
 
@@ -71,7 +73,17 @@ ReplayPosition replay_position();
 // running any: the tables as a replay to that clock leaves them.
 void restore_replay_position(const ReplayPosition& position);
 
-// Appends "%f %c\n" (seconds, key) to the recording file: opened, written and
+// The storyboard's line format, "%f %c\n" (seconds, key), as the loader reads
+// it back: every writer of storyboards and of the recording goes through
+// these. format_storyboard_line returns what snprintf returns;
+// put_storyboard_line whether the line was written.
+int format_storyboard_line(char* out, size_t size, float seconds, char key);
+// The loader's read of one record, traps included: fscanf's result, with
+// `seconds` and `key` written as far as it got.
+int scan_storyboard_line(std::FILE* file, float& seconds, char& key);
+bool put_storyboard_line(std::FILE* out, float seconds, char key);
+
+// Appends a storyboard line (seconds, key) to the recording file: opened, written and
 // closed per press. White-space keys are not recorded (they can't be read
 // back, and would shift the next record). A line goes in whole or not at
 // all, after a newline if the file's last line lacks one. A file that can't

@@ -3,8 +3,8 @@
 // Two passes over the 390 lines: all bars first (gathered into one draw),
 // then all texts, so that no bar covers a text. Only lines whose baseline
 // lies in a band around the screen are drawn. Depends on text/font.h,
-// text/overlays.h, app/targets.h, app/frame.h, audio/music.h,
-// core/draw_stats.h.
+// text/overlays.h, core/targets.h, core/view.h, core/clock.h,
+// core/draw_stats.h, effects/plates.h.
 #include "text/credits.h"
 
 #include <GL/glew.h>
@@ -31,8 +31,8 @@ constexpr double band_top = 1200.0;
 // The bars of pass 0, two quads a line (outer, then inner), gathered into one
 // draw: r, g, b, a, x, y per corner, in the order the quads always went.
 std::vector<float> bar_corners;
-const float bar_outer[4] = {120 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1};
-const float bar_inner[4] = {150 / 255.0f, 35 / 255.0f, 109 / 255.0f, 1};
+const float bar_outer[4] = {magenta_bar_outer.r, magenta_bar_outer.g, magenta_bar_outer.b, 1};
+const float bar_inner[4] = {magenta_bar_inner.r, magenta_bar_inner.g, magenta_bar_inner.b, 1};
 
 void add_bar_quad(const float (&rgba)[4], float x0, float y0, float x1, float y1) {
     const float corners[4][2] = {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}};
@@ -64,9 +64,7 @@ void draw_bars() {
 }  // namespace
 
 void advance_credits_scroll(float position) {
-    float step = position - credits_last_position;
-    credits_last_position = position;
-    if (step > 0) credits_scroll += 0.75f * step;
+    advance_derived_clock(credits_last_position, credits_scroll, position);
 }
 
 float credits_offset_for(float scroll) {
@@ -98,32 +96,7 @@ float credits_line_x(int index, float x_origin) {
 }
 
 void draw_picture_plate(float alpha, float zoom, float dx, float dy) {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1, 1, 1, alpha);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[49]));
-
-    glTranslatef(0.5f, 0.5f, 0);
-    glScalef(0.2f, 0.2f, 0.2f);
-    float grow = zoom * 0.3f + 1;
-    glScalef(grow, grow, grow);
-    glTranslatef(-0.5f, -0.5f, 0);
-    glTranslatef(dx, dy + 0.5f, 0);
-
-    draw_upright_image_quad();
-
-    glPopMatrix();
-    draw_stats_add(19);
+    draw_shifted_plate(textures[49], alpha, zoom, dx, dy + 0.5f);
 }
 
 void draw_credits_line(int index, const char* text, float x, float y, float offset, int pass) {
@@ -140,12 +113,9 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     if (pass == 0) {
         float w = credits_bar_width(static_cast<int>(std::strlen(text)));
         if (w == 0) return;  // an empty line leaves a gap
-        float x0 = x + 0.06f;
-        float y0 = y + 0.9f - b;
-        add_bar_quad(bar_outer, x0, y0, x0 + 1.001f * w, y0 + 0.094f);
-        x0 = x + 0.063f;
-        y0 = y + 0.903f - b;
-        add_bar_quad(bar_inner, x0, y0, x0 + w, y0 + 0.092f);
+        const SegmentBar bar = segment_bar(x, y, b, 1.001f * w, 0.094f, w, 0.092f);
+        add_bar_quad(bar_outer, bar.outer[0], bar.outer[1], bar.outer[2], bar.outer[3]);
+        add_bar_quad(bar_inner, bar.inner[0], bar.inner[1], bar.inner[2], bar.inner[3]);
         return;
     }
 
@@ -153,9 +123,9 @@ void draw_credits_line(int index, const char* text, float x, float y, float offs
     float text_x = x * 1280 + 80;
     float text_y = static_cast<float>(baseline);
     // Handed over as data, not as a format: a table line can never be misread.
-    glColor4f(160 / 255.0f, 65 / 255.0f, 129 / 255.0f, 1);
+    glColor4f(magenta_unlit_text.r, magenta_unlit_text.g, magenta_unlit_text.b, 1);
     freetype::print(our_font, text_x, text_y, "%s", unlit.c_str());
-    glColor4f(220 / 255.0f, 135 / 255.0f, 209 / 255.0f, 1);
+    glColor4f(magenta_lit_text.r, magenta_lit_text.g, magenta_lit_text.b, 1);
     freetype::print(our_font, text_x, text_y, "%s", text);
     draw_stats_add(2);
 }

@@ -4,8 +4,8 @@
 // segments over dim unlit ones; the line "XD" shows the picture plate
 // (texture slot 49) instead. The lines rise with a clock of their own taken
 // from finale_stream, so they move only while that music plays. Depends on
-// text/font.h, text/overlays.h (unlit_text), app/targets.h, app/frame.h and
-// audio/music.h.
+// text/font.h, text/overlays.h (unlit_text), core/targets.h, core/view.h,
+// effects/plates.h and audio/music.h.
 #pragma once
 
 #include "audio/music.h"

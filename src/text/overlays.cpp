@@ -1,8 +1,8 @@
 // overlays.cpp: the countdown panel (drawn into the overlay target by the
 // timeline) and the GLUT bitmap captions.
 //
-// Depends on text/font.h (freetype::print), app/targets.h
-// (use_window_perspective), audio/music.h (demo_time), GLUT.
+// Depends on text/font.h (freetype::print), core/view.h
+// (use_window_perspective), core/clock.h (demo_time), GLUT.
 #include "text/overlays.h"
 
 #include <GL/glew.h>
@@ -51,11 +51,7 @@ CountdownDigits countdown_digits(float c) {
 
 CountdownPalette countdown_palette(float time) {
     const Rgb unlit{0.4f, 0.5f, 0.3f};
-    if (time > 1300.0f)
-        return {{120 / 255.0f, 35 / 255.0f, 109 / 255.0f},
-                {150 / 255.0f, 35 / 255.0f, 109 / 255.0f},
-                unlit,
-                {220 / 255.0f, 135 / 255.0f, 209 / 255.0f}};
+    if (time > 1300.0f) return {magenta_bar_outer, magenta_bar_inner, unlit, magenta_lit_text};
     return {{0.24f, 0.34f, 0.14f}, {0.34f, 0.54f, 0.24f}, unlit, {0.4f, 1.0f, 0.4f}};
 }
 
@@ -94,12 +90,7 @@ std::string unlit_text(std::string_view text) {
 
 void draw_countdown_panel(float x, float y, float c) {
     glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 1, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
+    push_modelview_unit_ortho();
 
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -107,10 +98,11 @@ void draw_countdown_panel(float x, float y, float c) {
     glDisable(GL_BLEND);
 
     CountdownPalette palette = countdown_palette(demo_time);
+    const SegmentBar bar = segment_bar(x, y, 0.0f, 0.19f, 0.112f, 0.188f, 0.11f);
     glColor4f(palette.panel_outer.r, palette.panel_outer.g, palette.panel_outer.b, 1);
-    fill_quad(x + 0.06f, y + 0.9f, x + 0.06f + 0.19f, y + 0.9f + 0.112f);
+    fill_quad(bar.outer[0], bar.outer[1], bar.outer[2], bar.outer[3]);
     glColor4f(palette.panel_inner.r, palette.panel_inner.g, palette.panel_inner.b, 1);
-    fill_quad(x + 0.063f, y + 0.903f, x + 0.063f + 0.188f, y + 0.903f + 0.11f);
+    fill_quad(bar.inner[0], bar.inner[1], bar.inner[2], bar.inner[3]);
 
     CountdownDigits value = countdown_digits(c);
     float text_x = x * 1280 + 80;

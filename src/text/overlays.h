@@ -3,7 +3,7 @@
 // The scene timeline renders the countdown panel into the overlay target every
 // main-show frame and draws small GLUT bitmap captions over the scene. The
 // value shown and the colours are pure functions of the clock, kept apart
-// from the drawing. Depends on text/font.h, app/targets.h, audio/music.h.
+// from the drawing. Depends on text/font.h, core/targets.h, core/clock.h.
 #pragma once
 
 #include <string>
@@ -19,6 +19,29 @@ CountdownDigits countdown_digits(float c);
 struct Rgb {
     float r, g, b;
 };
+// The seven-segment look's magenta (RGB / 255), one palette for the late
+// countdown panel, the end credits and the clear colour of the countdown's
+// stretch: bars and panels are an outer and an inset inner quad, and dim
+// unlit glyphs lie under the lit text.
+inline constexpr Rgb magenta_bar_outer{120 / 255.0f, 35 / 255.0f, 109 / 255.0f};
+inline constexpr Rgb magenta_bar_inner{150 / 255.0f, 35 / 255.0f, 109 / 255.0f};
+inline constexpr Rgb magenta_unlit_text{160 / 255.0f, 65 / 255.0f, 129 / 255.0f};
+inline constexpr Rgb magenta_lit_text{220 / 255.0f, 135 / 255.0f, 209 / 255.0f};
+
+// A bar of the seven-segment look (the countdown panel, each credits line):
+// an outer quad with its corner at (x + 0.06, y + 0.9 - drop) in unit
+// coordinates and an inner one inset by 0.003, each of its own size. Corners
+// as x0, y0, x1, y1, summed in this order (the pictures depend on it).
+struct SegmentBar {
+    float outer[4], inner[4];
+};
+inline SegmentBar segment_bar(float x, float y, float drop, float outer_w, float outer_h, float inner_w,
+                              float inner_h) {
+    const float ox = x + 0.06f, oy = y + 0.9f - drop;
+    const float ix = x + 0.063f, iy = y + 0.903f - drop;
+    return {{ox, oy, ox + outer_w, oy + outer_h}, {ix, iy, ix + inner_w, iy + inner_h}};
+}
+
 struct CountdownPalette {
     Rgb panel_outer, panel_inner, unlit, lit;
 };

@@ -11,11 +11,16 @@
 #include <string>
 #include <vector>
 
+// Where a capture without --to is taken to end until it sees the finale
+// switch (then a minute of credits after it): the finale near 181 s, the
+// credits' minute and a few seconds to spare.
+constexpr double capture_default_end = 245;
+
 struct JobsRequest {
     std::vector<std::string> piece_arguments;  // what every piece is given
     double fps = 60;
     double from = 0, to = -1;  // to < 0: the show's own end
-    double estimated_end = 245;
+    double estimated_end = capture_default_end;
     long jobs = 2;
     std::string out, contact_sheet, font_path;
     bool report = false;

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "app/seek.h"
 #include "audio/music.h"
 #include "capture_jobs.h"
 #include "capture_options.h"
@@ -56,7 +57,7 @@ bool failed = false;  // an output could not be written: the capture ends with s
 long frames_written = 0;
 std::chrono::steady_clock::time_point wall_start;
 long frames_run = 0;
-double show_end = 245;  // where the capture would have ended: --to, or the credits' end
+double show_end = capture_default_end;  // where the capture would have ended: --to, or the credits' end
 
 const char* const usage_text =
     "usage: tangle-capture [--data DIR] [--fps N] [--from S] [--to S] [--seed N]\n"
@@ -398,8 +399,8 @@ int main(int argc, char** argv) {
 
     const double fps = options.driver.fps;
     // Without --to: the main show, then 60 s of credits after the finale switch.
-    double estimated_end = options.to >= 0 ? options.to : 245;
-    double range_end = options.range_to >= 0 ? options.range_to : 245;
+    double estimated_end = options.to >= 0 ? options.to : capture_default_end;
+    double range_end = options.range_to >= 0 ? options.range_to : capture_default_end;
     double finale_at = -1;
     long sheet_every = std::max(1L, std::lround((range_end - options.range_from) * fps / 48));
     long first_drawn = first_frame_at(options.from, fps);
@@ -411,7 +412,7 @@ int main(int argc, char** argv) {
         if (options.to >= 0 && seconds >= options.to) break;
         // Without --to, the credits' first minute ends it; --to is honoured to the end.
         if (options.to < 0 && finale_at >= 0 && seconds >= finale_at + 60) break;
-        if (seconds > 1800) break;  // a show whose music never reaches its finale
+        if (seconds > capture_max_seconds) break;  // a show whose music never reaches its finale
 
         // Only the frames something keeps are drawn; of the rest, those the GL
         // state of a kept frame depends on run unseen and the others only step.
@@ -423,8 +424,7 @@ int main(int argc, char** argv) {
         bool wanted = k >= first_drawn;
         FrameUse use = wanted ? frame_use(k, sheet_every) : FrameUse{false, false, false};
         bool kept = is_kept(k);
-        bool drawn = kept || options.draw_all || frame_leaves_lasting_state(k);
-        for (long j = k + 1; !drawn && j <= k + settle_last_frames; j++) drawn = is_kept(j);
+        bool drawn = options.draw_all || frame_needs_drawing_for(k, is_kept);
         auto t0 = std::chrono::steady_clock::now();
         float cleared_at = demo_time;  // the clock the frame picks its clear colour by
         DrawStats submitted;

@@ -15,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "scenes/sections.h"
+
 namespace {
 
 FILE* video_pipe = nullptr;
@@ -170,15 +172,7 @@ bool video_join(const std::vector<std::string>& pieces, const std::string& wav_p
 const char* section_name(float t, bool finale, bool hidden) {
     if (hidden) return "hidden part";
     if (finale) return "end credits";
-    if (t <= 60) return "intro";
-    if (t < 190) return "title plates";
-    if (t <= 330) return "lattice";
-    if (t < 375) return "wire torus";
-    if (t <= 850) return "main body";
-    if (t <= 1100) return "web and trail";
-    if (t <= 1200) return "sheet bridge";
-    if (t <= 1400) return "countdown";
-    return "flashes and climax";
+    return show_sections[section_at(t)].name;
 }
 
 void report_add(const char* section, double music_seconds, double seconds, int framed, int mostly_clear,

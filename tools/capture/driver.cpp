@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "app/frame.h"
+#include "app/seek.h"
 #include "app/startup.h"
 #include "app/targets.h"
 #include "audio/music.h"

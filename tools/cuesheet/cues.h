@@ -1,5 +1,6 @@
 // cues.h: cue sheets from files, for the rehearsal tool, on the compiler that
-// tangle-cues uses (cue_compile.h).
+// tangle-cues uses (cue_compile.h). Depends on sync/storyboard.h (the line
+// format).
 //
 // A cue sheet is text, one cue per line:
 //     tempo 120            beats per minute (before the first cue)
@@ -24,5 +25,6 @@ struct CueSheet {
 // "FILE:LINE: what" (or "FILE: what" when the file can't be read).
 bool compile_cue_sheet(const std::string& path, CueSheet& sheet, std::string& error);
 
-// Writes the cues in the storyboard format "%f %c\n"; false if it can't.
+// Writes the cues as storyboard lines (sync/storyboard.h), the file whole or
+// not at all; false with errno set if it can't.
 bool write_storyboard(const CueSheet& sheet, const std::string& path);

@@ -12,7 +12,7 @@
 //   tangle-cues SHEET OUT
 // OUT is never the sheet itself, and is written whole or not at all: the
 // records go to a temporary file beside it that then takes its name.
-// Depends on cue_compile.h and sync/storyboard.h (how many records the show reads).
+// Depends on cues.h and sync/storyboard.h (how many records the show reads).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "core/input_file.h"
-#include "cue_compile.h"
+#include "cues.h"
 #include "sync/storyboard.h"
 
 namespace {
@@ -40,12 +40,6 @@ namespace {
 bool same_file(const char* a, const char* b) {
     struct stat sa, sb;
     return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-mode_t current_umask() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return mask;
 }
 
 }  // namespace
@@ -70,18 +64,13 @@ int main(int argc, char** argv) {
     }
     const std::string sheet = argv[1], out_path = argv[2];
     if (same_file(argv[1], argv[2])) fail(out_path, "is the cue sheet itself; not written over", 2);
-    std::ifstream in(sheet, std::ios::binary);
-    if (!in) fail(sheet, "can't read the cue sheet");
-    std::stringstream text;
-    text << in.rdbuf();
-    if (in.bad()) fail(sheet, "can't read the cue sheet");
-
-    std::vector<Cue> cues;
+    CueSheet compiled;
     std::string error;
-    if (!compile_cues(text.str(), sheet, cues, error)) {
+    if (!compile_cue_sheet(sheet, compiled, error)) {
         std::fprintf(stderr, "tangle-cues: %s\n", error.c_str());
         return 1;
     }
+    const std::vector<Cue>& cues = compiled.cues;
     if (cues.size() > static_cast<size_t>(storyboard_capacity))
         std::fprintf(
             stderr,
@@ -89,20 +78,8 @@ int main(int argc, char** argv) {
             "never fire\n",
             cues.size(), storyboard_capacity, cues.size() - storyboard_capacity);
 
-    std::string temporary = out_path + ".tmp-XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) fail(out_path, std::string("can't write the storyboard: ") + std::strerror(errno));
-    FILE* out = fdopen(fd, "w");
-    bool ok = out != nullptr;
-    for (size_t i = 0; ok && i < cues.size(); ++i)
-        ok = std::fprintf(out, "%f %c\n", static_cast<float>(cues[i].seconds), cues[i].key) > 0;
-    ok = out && std::fclose(out) == 0 && ok;
-    if (!ok || chmod(temporary.c_str(), 0666 & ~current_umask()) != 0 ||
-        std::rename(temporary.c_str(), out_path.c_str()) != 0) {
-        int why = errno;
-        unlink(temporary.c_str());
-        fail(out_path, std::string("can't write the storyboard: ") + std::strerror(why));
-    }
+    if (!write_storyboard(compiled, out_path))
+        fail(out_path, std::string("can't write the storyboard: ") + std::strerror(errno));
     std::fprintf(stderr, "tangle-cues: %zu cues written to %s\n", cues.size(), printable(out_path).c_str());
     return 0;
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sync/commands.h"
+
 namespace {
 
 // Keys quoted, so a "." or "," reads as a key and not as punctuation.
@@ -17,6 +19,13 @@ std::string record_text(const StoryRecord& r) {
     char s[64];
     std::snprintf(s, sizeof s, "%.2f %s", static_cast<double>(r.seconds), key);
     return s;
+}
+
+// The last record fired, with what its key did (nothing for a key without a
+// command, or one kept out of documents).
+std::string fired_text(const StoryRecord& r) {
+    const CommandKey* command = find_command_key(r.key);
+    return record_text(r) + (command && command->words ? std::string(" ") + command->words : "");
 }
 
 std::string format(const char* pattern, double a, double b = 0) {
@@ -53,7 +62,7 @@ std::vector<std::string> overlay_lines(const OverlayFacts& f) {
     const std::vector<StoryRecord>& records = *f.records;
     auto next = std::upper_bound(records.begin(), records.end(), f.record_clock,
                                  [](float t, const StoryRecord& r) { return t < r.seconds; });
-    std::string last = next == records.begin() ? "-" : record_text(*(next - 1));
+    std::string last = next == records.begin() ? "-" : fired_text(*(next - 1));
     std::string coming;
     for (int i = 0; i < 3 && next != records.end(); ++i, ++next)
         coming += (coming.empty() ? "" : "   ") + record_text(*next);

@@ -1,5 +1,6 @@
 // overlay_text.h: what the rehearsal's overlay says, as lines of text (no GL).
-// Depends on storyboard_source.h (the records it lists).
+// Depends on storyboard_source.h (the records it lists) and sync/commands.h
+// (what the last key fired does).
 #pragma once
 
 #include <string>

@@ -216,7 +216,7 @@ std::string storyboard_file_problem(const std::string& path, const std::string& 
         const long before = std::ftell(file);
         float time;
         char key;
-        const int got = std::fscanf(file, "%f %c\n", &time, &key);
+        const int got = scan_storyboard_line(file, time, key);
         if (got == EOF) break;
         if (got != 2) {
             bad_at = before;

@@ -22,17 +22,18 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/music.h"
+#include "core/demo_state.h"
 #include "sync/commands.h"
 #include "sync/storyboard.h"
 
 namespace {
 
-const char* const main_music_name = "Vextor - Accelerate (kalder demo).mp3";
 // The finale starts on the first frame whose demo clock (ten times the
 // storyboard's) is above 1810, and the main music and the clock stop there:
 // a later record is never reached (one within a frame of it is reached only
 // on a slow frame, so it is reported too).
-constexpr float finale_switch_seconds = 181.0f;
+constexpr float finale_switch_seconds = finale_time / 10;
 
 // One fscanf call of the second scan.
 struct Read {
@@ -123,6 +124,20 @@ std::string describe_key(int key) {
     if (key == 0) return "none";
     return "code " + std::to_string(key);
 }
+
+}  // namespace
+
+std::string command_key_table() {
+    std::string table = "| Key | Command |\n|---|---|\n";
+    for (const CommandKey& c : command_keys()) {
+        if (!c.words) continue;
+        const std::string key = c.key == 27 ? "Escape" : std::string("`") + static_cast<char>(c.key) + "`";
+        table += "| " + key + " | " + c.words + " |\n";
+    }
+    return table;
+}
+
+namespace {
 
 std::string seconds_text(float time) {
     char s[64];
@@ -292,14 +307,14 @@ CheckResult check_file(const char* path, const std::string& name, double music_s
     }
     index_lines(text);
 
-    const std::filesystem::path music = std::filesystem::path(path).parent_path() / main_music_name;
+    const std::filesystem::path music = std::filesystem::path(path).parent_path() / main_music_file;
     std::string music_note;
     std::error_code ignored;
     if (music_seconds < 0 && !std::filesystem::exists(music, ignored))
-        music_note = std::string("no \"") + main_music_name +
+        music_note = std::string("no \"") + main_music_file +
                      "\" beside the file: times not checked against the end of the music";
     else if (music_seconds < 0 && (music_seconds = music_file_seconds(music.c_str())) < 0)
-        music_note = std::string("can't measure \"") + main_music_name +
+        music_note = std::string("can't measure \"") + main_music_file +
                      "\": times not checked against the end of the music";
 
     std::vector<Finding> findings;

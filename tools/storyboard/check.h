@@ -23,5 +23,9 @@ int check_storyboard(const char* path, std::FILE* out, std::FILE* err);
 std::vector<std::string> storyboard_findings(const char* path, const std::string& shown_name,
                                              double music_seconds);
 
+// The documented command keys as a Markdown table (header included), one
+// row per key in key-code order: what the README's "Controls" table holds.
+std::string command_key_table();
+
 // Length in seconds of an mp3 file, or a negative value when it can't be read.
 double music_file_seconds(const char* path);

@@ -2,6 +2,7 @@
 // makes one from the show's key recording.
 //   tangle-storyboard check FILE
 //   tangle-storyboard from-recording [--all] RECORDING OUT
+//   tangle-storyboard keys   (the command keys, as the README lists them)
 // Exit status 0: every record fires as written; 1: some are lost or misread
 // (or OUT can't be written); 2: a file can't be read (or the command line is
 // wrong). Depends on check.h and recording.h.
@@ -19,12 +20,14 @@
 #include "check.h"
 #include "core/input_file.h"
 #include "recording.h"
+#include "sync/storyboard.h"
 
 namespace {
 
 const char* const usage =
     "usage: tangle-storyboard check FILE\n"
     "       tangle-storyboard from-recording [--all] RECORDING OUT\n"
+    "       tangle-storyboard keys\n"
     "       tangle-storyboard --help\n";
 
 const char* const help_text =
@@ -41,7 +44,10 @@ const char* const help_text =
     "    the last run's presses (--all: every run's; default: the last run only), in\n"
     "    time order, leaves out Escape and q (a replayed quit ends the show), writes\n"
     "    OUT whole (a file it replaces is kept as OUT~), then checks it as check does.\n"
-    "    Status as check's; 2 also when RECORDING can't be read or is OUT itself.\n";
+    "    Status as check's; 2 also when RECORDING can't be read or is OUT itself.\n"
+    "\n"
+    "keys\n"
+    "    Lists the command keys and what each does, as a Markdown table.\n";
 
 bool same_file(const char* a, const char* b) {
     struct stat sa, sb;
@@ -63,7 +69,7 @@ bool write_storyboard_file(const std::string& out, const std::vector<RecordedPre
     std::FILE* file = fdopen(fd, "w");
     bool ok = file != nullptr;
     for (size_t i = 0; ok && i < presses.size(); ++i)
-        ok = std::fprintf(file, "%f %c\n", static_cast<double>(presses[i].seconds), presses[i].key) > 0;
+        ok = put_storyboard_line(file, presses[i].seconds, static_cast<char>(presses[i].key));
     ok = file && std::fclose(file) == 0 && ok;
     if (!file) close(fd);
     std::error_code error;
@@ -128,6 +134,8 @@ int main(int argc, char** argv) {
         std::fputs(help_text, stdout);
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "keys") == 0)
+        return std::fputs(command_key_table().c_str(), stdout) < 0;
     if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check_storyboard(argv[2], stdout, stderr);
     if (argc >= 4 && std::strcmp(argv[1], "from-recording") == 0) {
         const bool all = std::strcmp(argv[2], "--all") == 0;
