@@ -12,6 +12,9 @@ packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libsdl1.2-dev libsdl-image1.2-dev
   libfreetype-dev libmpg123-dev libpng-dev xvfb xauth xdotool ffmpeg lame fonts-dseg
   python3-fonttools patchelf clang libclang-rt-14-dev)
+# The Windows archive and its test under Wine: only for `test` and `release --windows`.
+windows_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-tools dpkg-dev wine wine64 zip unzip)
 
 install_missing() {
   # One query for all of them: one each takes seconds on a busy machine.
@@ -95,19 +98,24 @@ build() {  # build DIR WHAT [--target T]... [-- cmake options...]
 case ${1:-} in
   -h | --help)
     cat <<'EOF'
-usage: ./tangle.sh [test | release [--video | --video-to S] | --help]
+usage: ./tangle.sh [test | release [--video | --video-to S | --windows] | --help]
   (none)    install the missing Debian packages, build the show and run it
             from data/; without a display, capture it to tangle.mp4 at 30 fps
             instead (further arguments go to the show, or to the capture tool)
   test      the same set-up, then build everything and run every test
   release   the same set-up, then pack dist/tangle-VERSION-linux-x86_64.tar.gz;
-            --video also records dist/tangle-VERSION.mp4, --video-to S up to S s
+            --video also records dist/tangle-VERSION.mp4, --video-to S up to S s;
+            --windows cross-builds dist/tangle-VERSION-windows-x86_64.zip instead
 The first build takes minutes (the README says how long); later runs start at once.
 EOF
     exit 0
     ;;
 esac
 
+case ${1:-} in
+  test) packages+=("${windows_packages[@]}") ;;
+  release) [[ " ${*:2} " != *" --windows "* ]] || packages+=("${windows_packages[@]}") ;;
+esac
 install_missing
 
 case "${1:-run}" in
@@ -127,6 +135,11 @@ case "${1:-run}" in
     build build/asan "the sanitizer build of the unit tests" -- -DTANGLE_SANITIZE=ON
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
+    # The Windows archive for the windows test; its libraries take many
+    # minutes the first time, then come from the cache (README).
+    tools/release/make-windows-release.sh --build build/windows --out build/windows/dist \
+      --jobs "$(nproc)" ||
+      echo "tangle: the Windows archive could not be made; its test will say skipped" >&2
     export SDL_AUDIODRIVER=dummy
     # Tests run side by side, one per core, so each gets one llvmpipe thread
     # unless the caller chose; -noreset keeps the display up between them.
@@ -135,6 +148,9 @@ case "${1:-run}" in
       ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
   release)
+    if [ "${2:-}" = --windows ]; then
+      exec tools/release/make-windows-release.sh --build build/windows --out dist --jobs "$(nproc)"
+    fi
     # Only what goes into the archive, and the capture tool for the video.
     targets=(--target tangle)
     for a in "${@:2}"; do case $a in --video*) targets+=(--target tangle-capture) ;; esac; done
@@ -142,7 +158,7 @@ case "${1:-run}" in
     exec tools/release/make-release.sh --build build --out dist "${@:2}"
     ;;
   *)
-    echo "usage: ./tangle.sh [test | release [--video] | --help]" >&2
+    echo "usage: ./tangle.sh [test | release [--video | --windows] | --help]" >&2
     exit 2
     ;;
 esac
