@@ -25,3 +25,8 @@ if(TANGLE_WINDOWS_PREFIX)
   set(ENV{PKG_CONFIG_LIBDIR} "${TANGLE_WINDOWS_PREFIX}/lib/pkgconfig")
   set(ENV{PKG_CONFIG_PATH} "")
 endif()
+
+# FindGLEW looks for the import library under MSVC's name (glew32.lib) only.
+if(TANGLE_WINDOWS_PREFIX)
+  set(GLEW_SHARED_LIBRARY_RELEASE "${TANGLE_WINDOWS_PREFIX}/lib/libglew32.dll.a" CACHE FILEPATH "")
+endif()

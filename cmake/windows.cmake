@@ -4,3 +4,4 @@ target_link_options(tangle PRIVATE -static-libgcc -static-libstdc++)
 set(CMAKE_CXX_STANDARD_LIBRARIES "-Wl,-Bstatic -lwinpthread -Wl,-Bdynamic ${CMAKE_CXX_STANDARD_LIBRARIES}")
 # Reproducible: no link time stamp in the PE header.
 target_link_options(tangle PRIVATE -Wl,--no-insert-timestamp)
+target_sources(tangle PRIVATE ${CMAKE_SOURCE_DIR}/src/app/entry_windows.cpp)

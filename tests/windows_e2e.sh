@@ -84,10 +84,17 @@ wait_s=$(awk -v t="${pressed:-0}" 'BEGIN { w = 12 - t; print (w > 0 ? w : 0) }')
 sleep "$wait_s"
 ffmpeg -loglevel error -y -f x11grab -video_size 1280x720 -i "$DISPLAY" -frames:v 1 "$work/shot.png" 2>/dev/null
 [ -n "${TANGLE_KEEP_SHOT:-}" ] && cp "$work/shot.png" "$TANGLE_KEEP_SHOT"
-# The plate (gfx/V3.png) stands in the middle, a bright picture; the corners
-# keep the scene's dark background.
-check "title plate in the middle at 12 s ($(pixel 640 360))" \
-  '[ -f "$work/shot.png" ] && read -r r g b <<<"$(pixel 640 360)" && [ $((r + g + b)) -gt 150 ]'
+# The plate stands in the middle: a dark panel between two magenta bars, on
+# the lighter background. The bars are looked for in the middle column,
+# above and below the centre (the plate grows slowly while it shows).
+magenta_rows() {  # FROM_Y HEIGHT: how many pixels of the middle column are magenta
+  ffmpeg -loglevel error -i "$work/shot.png" -vf "crop=1:$2:640:$1" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 -w3 |
+    awk '$1 > $2 + 60 && $3 > $2 + 40 { n++ } END { print n + 0 }'
+}
+check "title plate at 12 s: magenta bars above and below the centre" \
+  '[ -f "$work/shot.png" ] && [ "$(magenta_rows 240 110)" -ge 3 ] && [ "$(magenta_rows 370 110)" -ge 3 ]'
+check "title plate at 12 s: a dark panel on a lighter background ($(pixel 640 360); $(pixel 20 20))" \
+  'read -r r g b <<<"$(pixel 640 360)" && read -r R G B <<<"$(pixel 20 20)" && [ $((r + g + b + 60)) -lt $((R + G + B)) ]'
 check "the silent fallback is reported" 'grep -q "plays silently on the wall clock" "$work/err"'
 send Escape
 wait_exit 20
@@ -96,11 +103,13 @@ check "Escape ends it with status 0 (got $status)" '[ "$status" = 0 ]'
 # 2. Closing the window (Alt-F4) ends it with status 0, the recording intact.
 start_show "$top"
 send m
-sleep 1
+for _ in $(seq 1 100); do [ "$(wc -l <"$top/data/filepressedkeys.dat")" -ge 3 ] && break; sleep 0.1; done
 send alt+F4
 wait_exit 20
 check "closing the window ends it with status 0 (got $status)" '[ "$status" = 0 ]'
-check "both presses recorded, whole lines" '[ "$(cut -d" " -f2 "$top/data/filepressedkeys.dat" | paste -sd,)" = "k,m" ]'
+keys=$(cut -d" " -f2 "$top/data/filepressedkeys.dat" | tr '\033' E | paste -sd,)
+check "every press recorded, Escape's too, in whole lines (got $keys)" \
+  '[ "$keys" = k,E,m ] && ! grep -qvE "^[0-9]+\.[0-9]{6} .$" "$top/data/filepressedkeys.dat"'
 
 # 3. Without the font: status 1 and the message, started from data\ itself.
 rm "$top/data/digital-7.ttf"

@@ -7,12 +7,13 @@
 # The result is a prefix (bin/ with the DLLs, include/, lib/ with import
 # libraries and pkg-config files) cached under
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/tangle/windows-libs-KEY
-# where KEY names the source versions and this script's own contents; a later
-# run with the same versions prints the prefix at once. Prints the prefix on
+# where KEY names the source versions and the recipe below; a later run with
+# the same versions prints the prefix at once, and a run that was cut short
+# goes on from the first library it had not finished. Prints the prefix on
 # standard output, progress on standard error.
 #
 # zlib and libpng are linked into the SDL_image DLL; SDL, SDL_image, FreeType,
-# freeglut, GLEW and mpg123 are DLLs next to the show.
+# freeglut, GLEW, mpg123 and its syn123 are DLLs next to the show.
 #
 # Depends on: apt-get (with a deb-src line for the archive; added when
 # missing), dpkg-source, the mingw-w64 posix compilers, cmake, make, tar.
@@ -50,10 +51,13 @@ done)
 
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tangle
 mkdir -p "$cache"
+# Raise it when the way a library is built changes: the cache is then rebuilt.
+recipe=1
 key=$( (for n in "${order[@]}"; do echo "$n ${version[$n]}"; done
-  cat "$0" "$src/cmake/mingw-w64.cmake" "$here/windows/png_image.c") | sha256sum | cut -c1-16)
+  echo "recipe $recipe") | sha256sum | cut -c1-16)
 prefix=$cache/windows-libs-$key
-if [ -f "$prefix/.complete" ]; then
+ready() { [ -f "$prefix/.complete" ] && [ -f "$prefix/include/GL/glut.h" ]; }
+if ready; then
   echo "$prefix"
   exit 0
 fi
@@ -61,7 +65,7 @@ fi
 # One build at a time (a release and the tests may ask together).
 exec 9>"$cache/windows-libs.lock"
 flock 9
-if [ -f "$prefix/.complete" ]; then
+if ready; then
   echo "$prefix"
   exit 0
 fi
@@ -92,10 +96,9 @@ downloads=$cache/windows-sources
 mkdir -p "$downloads"
 work=$(mktemp -d "$cache/windows-build.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-rm -rf "$prefix"
-mkdir -p "$prefix"/{bin,include,lib/pkgconfig}
+mkdir -p "$prefix"/{bin,include,lib/pkgconfig,licenses}
 used=$prefix/SOURCES.txt
-: >"$used"
+touch "$used"
 
 # Unpacks source package NAME into $work/NAME, at the installed version when
 # the archive still has it, else the newest one of the same upstream version
@@ -121,7 +124,9 @@ fetch() {  # NAME
     # dpkg-source insists on: unpack the tarballs and apply the patch series.
     unpack_by_hand "$dsc" "$work/$name" || return 1
   fi
-  echo "$name $got" >>"$used"
+  { grep -v "^$name " "$used" || true; echo "$name $got"; } >"$used.new"
+  mv "$used.new" "$used"
+  cp "$work/$name/debian/copyright" "$prefix/licenses/$name.copyright"
 }
 
 # 1:1.2.13.dfsg-1 -> 1.2.13.dfsg
@@ -160,79 +165,103 @@ cmake_build() {  # SOURCE OPTIONS...
   cmake --install "$s/_build" >>"$work/log" 2>&1 || fail
 }
 started=$(date +%s)
+# Each library leaves a mark in the prefix when it is in; a later run skips it.
+done_already() { [ -f "$prefix/.done-$1" ]; }
+mark_done() { touch "$prefix/.done-$1"; }
 
 current=zlib
-say "zlib ${version[zlib]}"
-fetch zlib || die "zlib: no source package from the archive"
-(cd "$work/zlib" && { CHOST=$host ./configure --static --prefix="$prefix" >"$work/log" 2>&1 || fail; } &&
-  build libz.a && cp libz.a "$prefix/lib/" && cp zlib.h zconf.h "$prefix/include/")
+if ! done_already zlib; then
+  say "zlib ${version[zlib]}"
+  fetch zlib || die "zlib: no source package from the archive"
+  (cd "$work/zlib" && { CHOST=$host ./configure --static --prefix="$prefix" >"$work/log" 2>&1 || fail; } &&
+    build libz.a && cp libz.a "$prefix/lib/" && cp zlib.h zconf.h "$prefix/include/")
+  mark_done zlib
+fi
 
 current=libpng1.6
-say "libpng ${version[libpng1.6]}"
-fetch libpng1.6 || die "libpng1.6: no source package from the archive"
-(cd "$work/libpng1.6" && configure --disable-shared --enable-static --disable-tools && build install)
+if ! done_already libpng1.6; then
+  say "libpng ${version[libpng1.6]}"
+  fetch libpng1.6 || die "libpng1.6: no source package from the archive"
+  (cd "$work/libpng1.6" && configure --disable-shared --enable-static --disable-tools && build install)
+  mark_done libpng1.6
+fi
 
 current=libsdl1.2
-say "SDL ${version[libsdl1.2]}"
-fetch libsdl1.2 || die "libsdl1.2: no source package from the archive"
-(cd "$work/libsdl1.2" && configure --disable-static --enable-shared --disable-cdrom --disable-joystick \
-  --disable-rpath && build install)
+if ! done_already libsdl1.2; then
+  say "SDL ${version[libsdl1.2]}"
+  fetch libsdl1.2 || die "libsdl1.2: no source package from the archive"
+  (cd "$work/libsdl1.2" && configure --disable-static --enable-shared --disable-cdrom --disable-joystick \
+    --disable-rpath && build install)
+  mark_done libsdl1.2
+fi
 
 current=sdl-image1.2
-say "SDL_image ${version[sdl-image1.2]}"
-if fetch sdl-image1.2; then
-  (cd "$work/sdl-image1.2" && configure --disable-static --enable-shared --with-sdl-prefix="$prefix" \
-    --disable-jpg --disable-tif --disable-webp --disable-png-shared \
-    LIBPNG_CFLAGS="-I$prefix/include/libpng16" LIBPNG_LIBS="-lpng16 -lz" && build install)
-else
-  # Where the archive (or its mirror) serves no sources of SDL_image, a
-  # PNG-only library of the same interface stands in, built on the same
-  # libpng: the show asks SDL_image for PNGs alone.
-  say "sdl-image1.2: no source package from the archive; building the PNG-only stand-in"
-  echo "sdl-image1.2 unavailable: PNG-only stand-in (tools/release/windows/png_image.c)" >>"$used"
-  $CC -O2 -shared -I"$prefix/include" -I"$prefix/include/SDL" "$here/windows/png_image.c" \
-    -o "$prefix/bin/SDL_image.dll" -Wl,--out-implib,"$prefix/lib/libSDL_image.dll.a" \
-    -L"$prefix/lib" -lpng16 -lz -lSDL >"$work/log" 2>&1 || fail
-  cp "$here/windows/SDL_image.h" "$prefix/include/SDL/SDL_image.h"
-  printf '%s\n' "prefix=$prefix" 'Name: SDL_image' 'Description: PNG loading (PNG-only stand-in)' \
-    'Version: 1.2.12' 'Requires: sdl' "Libs: -L$prefix/lib -lSDL_image" "Cflags: -I$prefix/include/SDL" \
-    >"$prefix/lib/pkgconfig/SDL_image.pc"
+if ! done_already sdl-image1.2; then
+  say "SDL_image ${version[sdl-image1.2]}"
+  if fetch sdl-image1.2; then
+    (cd "$work/sdl-image1.2" && configure --disable-static --enable-shared --with-sdl-prefix="$prefix" \
+      --disable-jpg --disable-tif --disable-webp --disable-png-shared \
+      LIBPNG_CFLAGS="-I$prefix/include/libpng16" LIBPNG_LIBS="-lpng16 -lz" && build install)
+  else
+    # Where the archive (or its mirror) serves no sources of SDL_image, a
+    # PNG-only library of the same interface stands in, built on the same
+    # libpng: the show asks SDL_image for PNGs alone.
+    say "sdl-image1.2: no source package from the archive; building the PNG-only stand-in"
+    echo "sdl-image1.2 unavailable: PNG-only stand-in (tools/release/windows/png_image.c)" >>"$used"
+    $CC -O2 -shared -I"$prefix/include" -I"$prefix/include/SDL" "$here/windows/png_image.c" \
+      -o "$prefix/bin/SDL_image.dll" -Wl,--out-implib,"$prefix/lib/libSDL_image.dll.a" \
+      -L"$prefix/lib" -lpng16 -lz -lSDL >"$work/log" 2>&1 || fail
+    cp "$here/windows/SDL_image.h" "$prefix/include/SDL/SDL_image.h"
+    printf '%s\n' "prefix=$prefix" 'Name: SDL_image' 'Description: PNG loading (PNG-only stand-in)' \
+      'Version: 1.2.12' 'Requires: sdl' "Libs: -L$prefix/lib -lSDL_image" "Cflags: -I$prefix/include/SDL" \
+      >"$prefix/lib/pkgconfig/SDL_image.pc"
+  fi
+  mark_done sdl-image1.2
 fi
 
 current=freetype
-say "FreeType ${version[freetype]}"
-fetch freetype || die "freetype: no source package from the archive"
-cmake_build "$work/freetype" -DBUILD_SHARED_LIBS=ON -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
-  -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+if ! done_already freetype; then
+  say "FreeType ${version[freetype]}"
+  fetch freetype || die "freetype: no source package from the archive"
+  cmake_build "$work/freetype" -DBUILD_SHARED_LIBS=ON -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+    -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+  mark_done freetype
+fi
 
 current=freeglut
-say "freeglut ${version[freeglut]}"
-fetch freeglut || die "freeglut: no source package from the archive"
-cmake_build "$work/freeglut" -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=OFF \
-  -DFREEGLUT_BUILD_SHARED_LIBS=ON
+if ! done_already freeglut; then
+  say "freeglut ${version[freeglut]}"
+  fetch freeglut || die "freeglut: no source package from the archive"
+  cmake_build "$work/freeglut" -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=OFF \
+    -DFREEGLUT_BUILD_SHARED_LIBS=ON
+  mark_done freeglut
+fi
+# freeglut installs no GL/glut.h on Windows; CMake's FindGLUT looks for it.
+[ -f "$prefix/include/GL/glut.h" ] || echo '#include "freeglut_std.h"' >"$prefix/include/GL/glut.h"
 
 current=glew
-say "GLEW ${version[glew]}"
-fetch glew || die "glew: no source package from the archive"
-(cd "$work/glew" && build SYSTEM=linux-mingw64 glew.lib.shared &&
-  cp lib/glew32.dll "$prefix/bin/" && cp lib/libglew32.dll.a "$prefix/lib/" &&
-  mkdir -p "$prefix/include/GL" && cp include/GL/glew.h include/GL/wglew.h "$prefix/include/GL/")
+if ! done_already glew; then
+  say "GLEW ${version[glew]}"
+  fetch glew || die "glew: no source package from the archive"
+  (cd "$work/glew" && build SYSTEM=linux-mingw64 glew.lib.shared &&
+    cp lib/glew32.dll "$prefix/bin/" && cp lib/libglew32.dll.a "$prefix/lib/" &&
+    mkdir -p "$prefix/include/GL" && cp include/GL/glew.h include/GL/wglew.h "$prefix/include/GL/")
+  mark_done glew
+fi
 
 current=mpg123
-say "mpg123 ${version[mpg123]}"
-fetch mpg123 || die "mpg123: no source package from the archive"
-(cd "$work/mpg123" && configure --disable-static --enable-shared --disable-modules --with-audio=dummy \
-  --disable-network && build src/libmpg123/libmpg123.la &&
-  cp src/libmpg123/.libs/libmpg123-0.dll "$prefix/bin/" &&
-  cp src/libmpg123/.libs/libmpg123.dll.a "$prefix/lib/" &&
-  cp src/include/mpg123.h src/include/fmt123.h "$prefix/include/" &&
-  cp libmpg123.pc "$prefix/lib/pkgconfig/")
+if ! done_already mpg123; then
+  say "mpg123 ${version[mpg123]}"
+  fetch mpg123 || die "mpg123: no source package from the archive"
+  (cd "$work/mpg123" && configure --disable-static --enable-shared --disable-modules --with-audio=dummy \
+    --disable-network && build src/libmpg123/libmpg123.la src/libsyn123/libsyn123.la &&
+    cp src/libmpg123/.libs/libmpg123-0.dll src/libsyn123/.libs/libsyn123-0.dll "$prefix/bin/" &&
+    cp src/libmpg123/.libs/libmpg123.dll.a src/libsyn123/.libs/libsyn123.dll.a "$prefix/lib/" &&
+    cp src/libmpg123/mpg123.h src/libmpg123/fmt123.h src/libsyn123/syn123.h "$prefix/include/" &&
+    cp libmpg123.pc libsyn123.pc "$prefix/lib/pkgconfig/")
+  mark_done mpg123
+fi
 
-# Each library's copyright file, for the archive's licences.
-mkdir -p "$prefix/licenses"
-while read -r name _; do
-  [ -f "$work/$name/debian/copyright" ] && cp "$work/$name/debian/copyright" "$prefix/licenses/$name.copyright"
-done <"$used"
 touch "$prefix/.complete"
 say "built in $(($(date +%s) - started)) s: $prefix"
 echo "$prefix"
