@@ -81,7 +81,6 @@ while [ ${#queue[@]} -gt 0 ]; do
   queue+=($(dlls "$path"))
 done
 cp "$show" "$top/tangle.exe"
-$host-strip "$top/tangle.exe"
 
 cp "$src/data/keys.dat" "$src/data/digital-7.ttf" "$src/data/"*.mp3 "$top/data/"
 cp "$src/data/gfx/"*.png "$top/data/gfx/"
