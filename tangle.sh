@@ -15,6 +15,9 @@ packages=(g++ cmake pkg-config libgtest-dev libbenchmark-dev
   python3-fonttools patchelf clang libclang-rt-14-dev)
 # Only for the release and its test: the Debian 11 tree the archive is built in.
 release_packages=(debootstrap)
+# The Windows archive and its test under Wine: only for `test` and `release --windows`.
+windows_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-tools dpkg-dev wine wine64 zip unzip)
 
 install_missing() {  # PACKAGE...
   # One query for all of them: one each takes seconds on a busy machine.
@@ -114,7 +117,7 @@ build_release() {
 case ${1:-} in
   -h | --help)
     cat <<'EOF'
-usage: ./tangle.sh [test | release [--video | --video-to S] | --help]
+usage: ./tangle.sh [test | release [--video | --video-to S | --windows] | --help]
   (none)    install the missing Debian packages, build the show and run it
             from data/; without a display, capture it to tangle.mp4 at 30 fps
             instead (further arguments go to the show, or to the capture tool)
@@ -123,7 +126,8 @@ usage: ./tangle.sh [test | release [--video | --video-to S] | --help]
             once, kept in ~/.cache/tangle) and pack
             dist/tangle-VERSION-linux-x86_64.tar.gz, which runs on glibc 2.31
             and later; --video also records dist/tangle-VERSION.mp4,
-            --video-to S up to S s
+            --video-to S up to S s; --windows cross-builds
+            dist/tangle-VERSION-windows-x86_64.zip instead
 The first build takes minutes (the README says how long); later runs start at once.
 EOF
     exit 0
@@ -131,7 +135,14 @@ EOF
 esac
 
 case ${1:-run} in
-  test | release) install_missing "${packages[@]}" "${release_packages[@]}" ;;
+  test) install_missing "${packages[@]}" "${release_packages[@]}" "${windows_packages[@]}" ;;
+  release)
+    if [[ " ${*:2} " == *" --windows "* ]]; then
+      install_missing "${packages[@]}" "${windows_packages[@]}"
+    else
+      install_missing "${packages[@]}" "${release_packages[@]}"
+    fi
+    ;;
   *) install_missing "${packages[@]}" ;;
 esac
 
@@ -156,6 +167,11 @@ case "${1:-run}" in
     build build/asan "the sanitizer build of the unit tests" -- -DTANGLE_SANITIZE=ON
     # The sanitizer build runs only the tests that need no GL context.
     (cd build/asan && ASAN_OPTIONS=detect_leaks=0 ctest -L unit --output-on-failure -j"$(nproc)")
+    # The Windows archive for the windows test; its libraries take many
+    # minutes the first time, then come from the cache (README).
+    tools/release/make-windows-release.sh --build build/windows --out build/windows/dist \
+      --jobs "$(nproc)" ||
+      echo "tangle: the Windows archive could not be made; its test will say skipped" >&2
     # The release's test packs and runs this one.
     wait $tree_maker || { echo "tangle: making the Debian 11 tree failed (above)" >&2; exit 1; }
     build_release
@@ -167,6 +183,9 @@ case "${1:-run}" in
       ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
   release)
+    if [ "${2:-}" = --windows ]; then
+      exec tools/release/make-windows-release.sh --build build/windows --out dist --jobs "$(nproc)"
+    fi
     # Only what goes into the archive, and the capture tool for the video
     # (which runs here, so it is built here).
     build_release
@@ -177,7 +196,7 @@ case "${1:-run}" in
       --capture-build build --out dist "${@:2}"
     ;;
   *)
-    echo "usage: ./tangle.sh [test | release [--video] | --help]" >&2
+    echo "usage: ./tangle.sh [test | release [--video | --windows] | --help]" >&2
     exit 2
     ;;
 esac

@@ -35,13 +35,14 @@ endfunction()
 
 if(TANGLE_CLANGXX AND NOT TANGLE_SANITIZE)
   tangle_fuzz(fuzz_storyboard CORPUS storyboard
-    SOURCES src/sync/storyboard.cpp src/sync/replay.cpp)
+    SOURCES src/sync/storyboard.cpp src/sync/replay.cpp src/core/platform_posix.cpp)
   # The checker reports which keys have commands and measures the music: the
   # command table and its state come along, and the decoder.
   tangle_fuzz(fuzz_checker CORPUS storyboard INCLUDES tools/storyboard
     SOURCES tools/storyboard/check.cpp src/sync/storyboard.cpp src/sync/replay.cpp src/sync/commands.cpp
       src/core/demo_state.cpp src/core/random.cpp src/core/clock.cpp src/physics/cloth.cpp src/audio/clock.cpp
       src/audio/music_offline.cpp src/audio/mixer.cpp src/audio/decoder.cpp src/core/input_file.cpp
+      src/core/platform_posix.cpp
     LIBS -lmpg123 -lsyn123)
   tangle_fuzz(fuzz_cues CORPUS cues INCLUDES tools/cuesheet SOURCES tools/cuesheet/cue_compile.cpp)
   tangle_fuzz(fuzz_capture_options CORPUS capture_options INCLUDES tools/capture

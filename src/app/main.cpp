@@ -13,6 +13,7 @@
 #include "app/stop.h"
 #include "audio/music.h"
 #include "core/input_file.h"
+#include "core/platform.h"
 #include "text/font.h"
 
 namespace {
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
             std::fputs(help_text, stdout);
             return 0;
         }
-    if (!in_data_folder()) {
+    if (!in_data_folder() && !(platform_enter_folder_beside_program("data") && in_data_folder())) {
         std::fprintf(stderr,
                      "tangle: .: no digital-7.ttf or music here; run the show from its data/ folder "
                      "(cd data && ../build/tangle)\n");

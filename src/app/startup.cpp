@@ -15,6 +15,7 @@
 
 #include "app/frame.h"
 #include "app/targets.h"
+#include "core/platform.h"
 #include "core/random.h"
 #include "core/wide_lines_draw.h"
 #include "effects/lines.h"
@@ -101,7 +102,7 @@ void start_up_with(int argc, char** argv, unsigned seed, const char* storyboard)
     const char* storyboard_path = storyboard ? storyboard : "keys.dat";
     report_storyboard_load(storyboard_path, load_storyboard(storyboard_path));
     // SDL only decodes images: keep its video driver off the terminal and the screen.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    platform_set_env("SDL_VIDEODRIVER", "dummy");
     SDL_Init(0xFFFF);
     load_textures();
     glutSetCursor(GLUT_CURSOR_NONE);

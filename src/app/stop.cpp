@@ -4,18 +4,18 @@
 // signal: exit is not safe inside a handler, and the loop may be halfway
 // through a frame or a key's line in the recording file. Before that (start-up
 // loads for seconds on a slow machine) nothing is open that an exit must
-// close, so the handler ends the process at once. Depends on POSIX signals,
-// GLUT's timer and sync/commands.h (the escape command's exit).
+// close, so the handler ends the process at once. On Windows the console's
+// Ctrl-C and close events stand for the signals. Depends on the platform
+// layer (core/platform.h), GLUT's timer and sync/commands.h (the escape command's exit).
 #include "app/stop.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
 #include <csignal>
-#include <initializer_list>
+#include <cstdlib>
 
-#include <unistd.h>
-
+#include "core/platform.h"
 #include "sync/commands.h"
 
 namespace {
@@ -25,7 +25,7 @@ volatile std::sig_atomic_t loop_watching = 0;
 int watch_period_ms = 100;
 
 extern "C" void note_stop_signal(int signal) {
-    if (loop_watching == 0) _exit(0);
+    if (loop_watching == 0) std::_Exit(0);
     stop_signal = signal;
 }
 
@@ -36,15 +36,9 @@ void check_stop(int) {
 
 }  // namespace
 
-void install_stop_signals() {
-    struct sigaction action {};
-    action.sa_handler = note_stop_signal;
-    sigemptyset(&action.sa_mask);
-    // Once noted, the next one takes the default action: a show that can't
-    // reach its next frame still ends on a second Ctrl-C.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    for (int signal : {SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
-}
+// Once noted, the next one takes the default action: a show that can't reach
+// its next frame still ends on a second Ctrl-C.
+void install_stop_signals() { platform_catch_stop(note_stop_signal); }
 
 bool stop_requested() { return stop_signal != 0; }
 

@@ -28,6 +28,7 @@
 #include "core/draw_stats.h"
 #include "core/image_size.h"
 #include "core/input_file.h"
+#include "core/platform.h"
 
 void create_framebuffer(int width, int height, GLint internal_format, GLenum format, bool clamp_edges,
                         GLuint& fbo, GLuint& colour, GLuint& depth) {
@@ -102,7 +103,7 @@ namespace {
 SDL_Surface* decode_quietly(const std::vector<unsigned char>& bytes) {
     std::fflush(stderr);
     const int saved = dup(2);
-    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const int null = open(platform_null_device(), O_WRONLY);
     if (saved >= 0 && null >= 0) dup2(null, 2);
     SDL_Surface* image = IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
     if (saved >= 0 && null >= 0) dup2(saved, 2);

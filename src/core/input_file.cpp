@@ -2,15 +2,15 @@
 #include "core/input_file.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/platform.h"
+
 int open_input(const char* path, long long largest, std::string& error) {
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = platform_open_read(path);
     if (fd < 0) {
         error = std::strerror(errno);
         return -1;
@@ -26,7 +26,7 @@ int open_input(const char* path, long long largest, std::string& error) {
         close(fd);
         return -1;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    platform_make_blocking(fd);
     return fd;
 }
 
@@ -56,12 +56,4 @@ bool read_input(const char* path, long long largest, std::vector<unsigned char>&
     return true;
 }
 
-void make_standard_descriptors_safe() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        // open returns the lowest free descriptor: this one.
-        const int null = open("/dev/null", O_RDWR);
-        if (null >= 0 && null != fd) close(null);
-    }
-    std::signal(SIGPIPE, SIG_IGN);
-}
+void make_standard_descriptors_safe() { platform_make_standard_descriptors_safe(); }

@@ -9,13 +9,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include <fcntl.h>
-
 #include <string>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/platform.h"
 
 float storyboard_times[storyboard_capacity];
 char storyboard_keys[storyboard_capacity];
@@ -39,7 +38,7 @@ void report_record_failure(const char* path, const char* reason, float seconds) 
 // named like the storyboard must not hold up start-up (the open itself
 // doesn't wait, and nothing is read from it).
 std::FILE* open_regular(const char* path, StoryboardLoad& result) {
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = platform_open_read(path);
     if (fd < 0) {
         result.open_error = errno;
         return nullptr;
@@ -50,8 +49,8 @@ std::FILE* open_regular(const char* path, StoryboardLoad& result) {
         close(fd);
         return nullptr;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::FILE* file = fdopen(fd, "r");
+    platform_make_blocking(fd);
+    std::FILE* file = fdopen(fd, "rb");
     if (!file) {
         result.open_error = errno;
         close(fd);
@@ -174,7 +173,7 @@ void record_key(unsigned char key, float seconds, const char* path) {
     char line[64];
     const int length = format_storyboard_line(line + 1, sizeof line - 1, seconds, static_cast<char>(key));
     // Not waiting on a FIFO without a reader, and read-write to look at the last byte.
-    const int fd = open(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = platform_open_append(path);
     if (fd < 0) {
         report_record_failure(path, std::strerror(errno), seconds);
         return;
@@ -188,7 +187,7 @@ void record_key(unsigned char key, float seconds, const char* path) {
     const char* text = line + 1;
     size_t size = static_cast<size_t>(length);
     char last = '\n';
-    if (st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+    if (st.st_size > 0 && platform_read_at(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
         line[0] = '\n';
         text = line;
         size++;
