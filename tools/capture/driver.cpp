@@ -107,10 +107,7 @@ void size_targets(bool full) {
 
 void read_framebuffer(unsigned fbo, int w, int h, std::vector<unsigned char>& rgb) {
     rgb.resize(static_cast<size_t>(w) * h * 3);
-    // Kept between frames: a fresh 2.7 MB buffer a frame is a fresh mapping
-    // from the system a frame, its pages faulted in one by one.
-    static std::vector<unsigned char> rows;
-    rows.resize(rgb.size());
+    std::vector<unsigned char> rows(rgb.size());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
