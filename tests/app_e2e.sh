@@ -10,13 +10,8 @@ check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
 # A private X server: windows of tests running beside this one must not take
 # the keyboard focus from the show.
-exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$number"
 . "$src/tests/support/display.sh"
-wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
+start_private_display
 
 # A private copy of the data folder, so recordings don't touch the real one.
 work=$(mktemp -d)

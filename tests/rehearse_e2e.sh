@@ -21,13 +21,8 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
-exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$number"
 . "$src/tests/support/display.sh"
-wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
+start_private_display
 
 work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null; rm -rf "$work"; kill $xvfb 2>/dev/null' EXIT

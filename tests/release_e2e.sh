@@ -115,13 +115,8 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: running the show in the Debian 11 tree needs root (chroot)"
   exit 77
 fi
-exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$number"
 . "$src/tests/support/display.sh"
-wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
+start_private_display
 # The tree sees the unpacked archive, an empty working directory and the
 # display's socket; the chroot keeps the process id, so $pid is the show.
 "$src/tools/release/base-root.sh" run --bind "$work/unpacked:/release" --bind "$work/elsewhere:/elsewhere" \

@@ -16,6 +16,10 @@ zip=$(ls -t "$dist"/tangle-*-windows-x86_64.zip 2>/dev/null | head -1)
 [ -n "$zip" ] || skip "no Windows archive in $dist (./tangle.sh test makes one; its message says why it could not)"
 command -v wine >/dev/null || skip "wine: not installed (./tangle.sh test installs it)"
 
+# No sound device, whatever the caller chose for the Linux tests (the test
+# command picks SDL's dummy driver, which would stand in for a device here).
+unset SDL_AUDIODRIVER
+
 work=$(mktemp -d)
 cleanup() {
   [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null
@@ -27,13 +31,8 @@ trap cleanup EXIT
 unzip -q "$zip" -d "$work" || { echo "FAIL: $zip does not unpack"; exit 1; }
 top=$(ls -d "$work"/tangle-*-windows-x86_64)
 
-exec 9<> <(:)
-Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 10 number <&9 || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$number"
 . "$src/tests/support/display.sh"
-wait_for_display "$DISPLAY" || { echo "FAIL: Xvfb :$number does not answer"; exit 1; }
+start_private_display
 
 # A Wine prefix of our own, made once (its first start takes a minute) and
 # kept with the other caches; a private copy for this run, so runs side by
