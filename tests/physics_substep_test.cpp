@@ -83,6 +83,31 @@ TEST(SheetSubsteps, FramesWithinTheBoundMatchTheReferenceBitForBit) {
     }
 }
 
+// A frame of several steps keeps each block of strands in its vectors from
+// one step to the next; it must end in the bits of the same steps taken one
+// call at a time, on either vector width.
+TEST(SheetSubsteps, SeveralStepsInOneCallGiveTheBitsOfOneAtATime) {
+    for (bool wide : {true, false}) {
+        allow_wide_vectors(wide);
+        ClothSheet framed = copy_sheet(cloth_a), stepped = copy_sheet(cloth_a);
+        for (int f = 0; f < 12; f++) {
+            const float frame_step = 1.5f + static_cast<float>(f % 5);  // 2 to 6 steps
+            move_anchor(framed, f, frame_step);
+            move_anchor(stepped, f, frame_step);
+            place_roots(framed);
+            place_roots(stepped);
+            step_sheet_for_frame(framed, frame_step);
+            const SheetSubsteps steps = split_sheet_step(frame_step);
+            for (int k = 0; k < steps.count; k++) step_sheet(stepped, steps.dt);
+        }
+        ASSERT_EQ(framed.particles.size(), stepped.particles.size());
+        for (size_t k = 0; k < framed.particles.size(); k++)
+            ASSERT_EQ(std::memcmp(&framed.particles[k], &stepped.particles[k], sizeof(Particle)), 0)
+                << "particle " << k << (wide ? " (AVX2)" : " (SSE2)");
+    }
+    allow_wide_vectors(true);
+}
+
 TEST(SheetSubsteps, SheetsStayWholeAtFourFramesPerSecond) {
     // One step of 7.5 frames blows the strands apart within a few frames; the
     // strands are 0.44 long from the anchor, and swinging anchors drag them

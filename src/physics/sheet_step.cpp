@@ -79,16 +79,21 @@ void step_sheet_by_stages(ClothSheet& s, float dt) {
 
 void allow_wide_vectors(bool allowed) { wide_allowed = allowed; }
 
-void step_sheet(ClothSheet& s, float dt) {
+namespace {
+// `count` whole steps of `dt`, as many calls of step_sheet would take them.
+void step_sheet_times(ClothSheet& s, float dt, int count) {
     if (!has_built_shape(s))
-        step_sheet_by_stages(s, dt);
+        for (int k = 0; k < count; k++) step_sheet_by_stages(s, dt);
     else if (wide_allowed && has_avx2())
-        avx2::step_strands(s, dt);
+        avx2::step_strands(s, dt, count);
     else
-        sse2::step_strands(s, dt);
+        sse2::step_strands(s, dt, count);
 }
+}  // namespace
+
+void step_sheet(ClothSheet& s, float dt) { step_sheet_times(s, dt, 1); }
 
 void step_sheet_for_frame(ClothSheet& s, float frame_step) {
     const SheetSubsteps steps = split_sheet_step(frame_step);
-    for (int k = 0; k < steps.count; k++) step_sheet(s, steps.dt);
+    step_sheet_times(s, steps.dt, steps.count);
 }
