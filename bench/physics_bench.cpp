@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/parallel.h"
 #include "core/random.h"
 #include "physics/cloth.h"
 #include "physics/cloud.h"
@@ -118,10 +119,24 @@ void cloud_only(benchmark::State& state) {
     }
 }
 
+// The same frame's steps, the two sheets side by side on two threads (1) or
+// one after the other on one (0). Real time, as the helper's work is not the
+// benchmark thread's.
+void six_step_frame_halves(benchmark::State& state) {
+    ClothSheet a = copy_sheet(warm().a), b = copy_sheet(warm().b);
+    allow_helper_thread(state.range(0) == 1);
+    for (auto _ : state) {
+        run_halves([&](int half) { step_sheet_for_frame(half == 0 ? a : b, 6.0f); });
+        benchmark::ClobberMemory();
+    }
+    allow_helper_thread(true);
+}
+
 }  // namespace
 
 BENCHMARK(frame_physics)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(six_step_frame)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(six_step_frame_halves)->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(frame_physics_reference)->Unit(benchmark::kMicrosecond);
 BENCHMARK(place_roots_only)->Unit(benchmark::kMicrosecond);
 BENCHMARK(cloud_only)->Unit(benchmark::kMicrosecond);

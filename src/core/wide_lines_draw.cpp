@@ -78,8 +78,15 @@ WideLineView current_line_view() {
     return v;
 }
 
-void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
-    if (mesh.vertices == 0) return;
+void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) { draw_wide_lines(view, &mesh, 1); }
+
+void draw_wide_lines(const WideLineView& view, const WideLineMesh* parts, size_t count) {
+    size_t most_lines = 0;
+    int drawn = 0;
+    for (size_t k = 0; k < count; k++)
+        if (parts[k].vertices > 0) most_lines = std::max(most_lines, parts[k].vertices / 9), drawn++;
+    if (drawn == 0) return;
+    const bool coverage = parts[0].coverage;
     GLint matrix_mode = GL_MODELVIEW;
     glGetIntegerv(GL_MATRIX_MODE, &matrix_mode);
     glMatrixMode(GL_PROJECTION);
@@ -90,33 +97,42 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
     if (cull) glDisable(GL_CULL_FACE);
     if (polygon_smooth) glDisable(GL_POLYGON_SMOOTH);
     // Reading and setting the matrices and enables, the arrays on and off,
-    // putting it all back, the draw counted below.
-    long calls = 17 + 2 * (cull ? 1 : 0) + 2 * (polygon_smooth ? 1 : 0);
+    // putting it all back; the pointers and draws counted below.
+    long calls = 15 + 2 * (cull ? 1 : 0) + 2 * (polygon_smooth ? 1 : 0);
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(4, GL_FLOAT, 0, mesh.position.data());
-    glColorPointer(4, GL_FLOAT, 0, mesh.colour.data());
-    if (mesh.coverage) {
+    if (coverage) {
         glActiveTexture(GL_TEXTURE1);
-        calls += bind_coverage_texture() + 12;
+        calls += bind_coverage_texture() + 11;
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glClientActiveTexture(GL_TEXTURE1);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, mesh.texcoord.data());
-        const size_t lines = mesh.vertices / 9;
-        calls += bind_triangle_buffer(lines) + 1;
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(24 * lines), GL_UNSIGNED_INT, nullptr);
+        calls += bind_triangle_buffer(most_lines);
+    }
+    for (size_t k = 0; k < count; k++) {
+        const WideLineMesh& mesh = parts[k];
+        if (mesh.vertices == 0) continue;
+        glVertexPointer(4, GL_FLOAT, 0, mesh.position.data());
+        glColorPointer(4, GL_FLOAT, 0, mesh.colour.data());
+        if (coverage) {
+            glTexCoordPointer(2, GL_FLOAT, 0, mesh.texcoord.data());
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(24 * (mesh.vertices / 9)), GL_UNSIGNED_INT,
+                           nullptr);
+            calls += 4;
+        } else {
+            glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.vertices));
+            calls += 3;
+        }
+    }
+    if (coverage) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glClientActiveTexture(GL_TEXTURE0);
         glDisable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, 0);
         glActiveTexture(GL_TEXTURE0);
-    } else {
-        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.vertices));
-        calls += 1;
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -127,5 +143,5 @@ void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh) {
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(view.projection);
     glMatrixMode(static_cast<GLenum>(matrix_mode));
-    draw_stats_add(calls, 1);
+    draw_stats_add(calls, drawn);
 }

@@ -23,3 +23,7 @@ void prepare_wide_line_drawing();
 // that whatever unit 0 does to the lines it still does. Everything it
 // changes is put back as it found it, both matrices included.
 void draw_wide_lines(const WideLineView& view, const WideLineMesh& mesh);
+
+// The same for the parts of one pass widened apart (all with or all without
+// coverage), in order: a draw for each part that has vertices.
+void draw_wide_lines(const WideLineView& view, const WideLineMesh* parts, size_t count);

@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/draw_stats.h"
+#include "core/parallel.h"
 #include "core/wide_lines_draw.h"
 #include "physics/cloud.h"
 
@@ -23,30 +24,40 @@ void set_line_state() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-// The segments in order, as one draw of window-space quads with their
-// coverage (the blend is by alpha, so how much of a pixel a line covers
-// counts as well as which pixels it touches). Leaves the width and colour
-// the last segment set, as drawing them one by one did.
-WideLineMesh line_quads;
+// The segments in order, as window-space quads with their coverage (the
+// blend is by alpha, so how much of a pixel a line covers counts as well as
+// which pixels it touches): the first half widened here and the second on the
+// helper thread, each into a mesh of its own, drawn one after the other.
+// Leaves the width and colour the last segment set, as drawing them one by
+// one did.
+WideLineMesh line_quads[2];
 
-void submit_segments(const std::vector<LineSegment>& segments) {
-    if (segments.empty()) return;
-    const WideLineView view = current_line_view();
-    clear_wide_lines(line_quads, true);
+void widen_segments(const LineSegment* segments, size_t count, const LineSpace& space, WideLineMesh& mesh) {
+    clear_wide_lines(mesh, true);
     // In runs small enough to stay in the cache on their way through.
     WideLine run[256];
     size_t filled = 0;
-    for (const LineSegment& s : segments) {
+    for (size_t k = 0; k < count; k++) {
+        const LineSegment& s = segments[k];
         WideLine& l = run[filled++];
         l = {{s.from.x, s.from.y, s.from.z},
              {s.to.x, s.to.y, s.to.z},
              s.width,
              {s.red, s.green, s.blue, s.alpha},  // clamped as GL would by add_wide_lines
              {s.red, s.green, s.blue, s.alpha}};
-        if (filled == std::size(run)) add_wide_lines(line_quads, view.space, run, filled), filled = 0;
+        if (filled == std::size(run)) add_wide_lines(mesh, space, run, filled), filled = 0;
     }
-    add_wide_lines(line_quads, view.space, run, filled);
-    draw_wide_lines(view, line_quads);
+    add_wide_lines(mesh, space, run, filled);
+}
+
+void submit_segments(const std::vector<LineSegment>& segments) {
+    if (segments.empty()) return;
+    const WideLineView view = current_line_view();
+    run_halves([&](int half) {
+        const size_t begin = half_begin(segments.size(), half), end = half_end(segments.size(), half);
+        widen_segments(segments.data() + begin, end - begin, view.space, line_quads[half]);
+    });
+    draw_wide_lines(view, line_quads, 2);
     const LineSegment& last = segments.back();
     glLineWidth(last.width);
     glColor4f(last.red, last.green, last.blue, last.alpha);
@@ -72,7 +83,7 @@ void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
 
 void prepare_line_drawing() {
     // The grown bridge is 33,734 segments, the links 2,160 a sheet.
-    reserve_wide_lines(line_quads, 36000);
+    for (WideLineMesh& half : line_quads) reserve_wide_lines(half, 18000);
 }
 
 void draw_sheet_bridge(const LineBatch& bridge) {

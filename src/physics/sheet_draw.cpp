@@ -12,6 +12,7 @@
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/draw_stats.h"
+#include "core/parallel.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "core/wide_lines_draw.h"
@@ -83,29 +84,36 @@ void draw_fins(const ClothSheet& s, int style) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[c]));
     const int R = s.rows, S = s.columns;
     fin_corners.resize(static_cast<size_t>(R) * static_cast<size_t>(S));
-    for (int k = 0; k < R; k++)
-        for (int l = 0; l < S; l++) {
-            const Particle& p = sheet_particle(s, k, l);
-            FinCorner& f =
-                fin_corners[static_cast<size_t>(k) * static_cast<size_t>(S) + static_cast<size_t>(l)];
-            const float grey = fin_grey(p.normal);
-            f.rgba[0] = f.rgba[1] = f.rgba[2] = grey;
-            f.rgba[3] = 0.65f;
-            f.normal[0] = static_cast<float>(p.normal.x);
-            f.normal[1] = static_cast<float>(p.normal.y);
-            f.normal[2] = static_cast<float>(p.normal.z);
-            fin_texture_coords(k, l, R, S, f.st);
-            f.position[0] = static_cast<float>(p.position.x);
-            f.position[1] = static_cast<float>(p.position.y);
-            f.position[2] = static_cast<float>(p.position.z);
-        }
     build_fin_quads(R, S);
-    // Every quad's own four corners, in the order the immediate-mode pair
-    // sent them. Not indexed: drivers without quads of their own (llvmpipe)
-    // split indexed quads along the other diagonal, which moves the texture
-    // on these bent quads.
     fin_vertices.resize(fin_quads.size());
-    for (size_t k = 0; k < fin_quads.size(); k++) fin_vertices[k] = fin_corners[fin_quads[k]];
+    // The corners, then every quad's own four corners, in the order the
+    // immediate-mode pair sent them. Not indexed: drivers without quads of
+    // their own (llvmpipe) split indexed quads along the other diagonal, which
+    // moves the texture on these bent quads. Each in two halves, side by side.
+    run_halves([&](int half) {
+        const int end = static_cast<int>(half_end(static_cast<size_t>(R), half));
+        for (int k = static_cast<int>(half_begin(static_cast<size_t>(R), half)); k < end; k++)
+            for (int l = 0; l < S; l++) {
+                const Particle& p = sheet_particle(s, k, l);
+                FinCorner& f =
+                    fin_corners[static_cast<size_t>(k) * static_cast<size_t>(S) + static_cast<size_t>(l)];
+                const float grey = fin_grey(p.normal);
+                f.rgba[0] = f.rgba[1] = f.rgba[2] = grey;
+                f.rgba[3] = 0.65f;
+                f.normal[0] = static_cast<float>(p.normal.x);
+                f.normal[1] = static_cast<float>(p.normal.y);
+                f.normal[2] = static_cast<float>(p.normal.z);
+                fin_texture_coords(k, l, R, S, f.st);
+                f.position[0] = static_cast<float>(p.position.x);
+                f.position[1] = static_cast<float>(p.position.y);
+                f.position[2] = static_cast<float>(p.position.z);
+            }
+    });
+    run_halves([](int half) {
+        const size_t end = half_end(fin_quads.size(), half);
+        for (size_t k = half_begin(fin_quads.size(), half); k < end; k++)
+            fin_vertices[k] = fin_corners[fin_quads[k]];
+    });
     int calls = 9;
     if (!fin_vertices.empty()) {
         // All quads in one draw.
@@ -185,22 +193,24 @@ void draw_early_strands(const ClothSheet& s) {
 // program: the clipping then matches a line's exactly, the shape is testable
 // without a context, and the fixed-function fragment work stays as it was.
 // The blend ignores alpha, so the quads need no coverage, only its extent.
-WideLineMesh late_strands;
+// The first half of the strands is widened here and the second on the helper
+// thread, into a mesh each, drawn in that order.
+WideLineMesh late_strands[2];
 
-void draw_late_strands(const ClothSheet& s) {
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
-    const WideLineView view = current_line_view();
-    clear_wide_lines(late_strands, false);
-    // draw_sheet has set a width of 1; far from the anchor the width comes
-    // out zero or negative, and the width set before stays, as GL would keep
-    // it on a rejected value.
-    float width = 1.0f;
+// The strands from column `first` up to `end`, starting from the width set
+// before them; gives the look of the last segment and the width it leaves.
+struct StrandRun {
+    float width;
+    StrandSegmentLook look;
+};
+
+StrandRun widen_late_strands(const ClothSheet& s, int first, int end, float width, const LineSpace& space,
+                             WideLineMesh& mesh) {
+    clear_wide_lines(mesh, false);
     StrandSegmentLook look{};
     WideLine run[256];  // small enough to stay in the cache on its way through
     size_t filled = 0;
-    for (int j = 0; j < s.columns; j++)
+    for (int j = first; j < end; j++)
         for (int i = 0; i + 1 < s.rows; i++) {
             look = late_segment_look(s, i, j);
             if (look.width > 0) width = look.width;
@@ -209,19 +219,52 @@ void draw_late_strands(const ClothSheet& s) {
             to_floats(sheet_particle(s, i + 1, j).position, l.b);
             l.width = width;
             for (int k = 0; k < 4; k++) l.rgba_a[k] = look.near_rgba[k], l.rgba_b[k] = look.far_rgba[k];
-            if (filled == std::size(run)) add_wide_lines(late_strands, view.space, run, filled), filled = 0;
+            if (filled == std::size(run)) add_wide_lines(mesh, space, run, filled), filled = 0;
         }
-    add_wide_lines(late_strands, view.space, run, filled);
-    draw_wide_lines(view, late_strands);
+    add_wide_lines(mesh, space, run, filled);
+    return {width, look};
+}
+
+// The width in force after the strands before column `end`: that of the last
+// segment there whose width is above zero, else `start`.
+float width_before(const ClothSheet& s, int end, float start) {
+    for (int j = end - 1; j >= 0; j--)
+        for (int i = s.rows - 2; i >= 0; i--) {
+            const float w = late_segment_look(s, i, j).width;
+            if (w > 0) return w;
+        }
+    return start;
+}
+
+void draw_late_strands(const ClothSheet& s) {
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
+    const WideLineView view = current_line_view();
+    // draw_sheet has set a width of 1; far from the anchor the width comes
+    // out zero or negative, and the width set before stays, as GL would keep
+    // it on a rejected value, across the split as well.
+    const int middle = s.columns / 2;
+    const float start[2] = {1.0f, width_before(s, middle, 1.0f)};
+    StrandRun runs[2];
+    run_halves([&](int half) {
+        runs[half] = widen_late_strands(s, half == 0 ? 0 : middle, half == 0 ? middle : s.columns,
+                                        start[half], view.space, late_strands[half]);
+    });
+    draw_wide_lines(view, late_strands, 2);
     // The width and colour the last line left, for whatever draws next.
-    glLineWidth(width);
-    if (late_strands.lines > 0) glColor4fv(look.far_rgba);
-    draw_stats_add(late_strands.lines > 0 ? 5 : 4, 0, 1);
+    const int lines = late_strands[0].lines + late_strands[1].lines;
+    const StrandRun& last = late_strands[1].lines > 0 ? runs[1] : runs[0];
+    glLineWidth(last.width);
+    if (lines > 0) glColor4fv(last.look.far_rgba);
+    draw_stats_add(lines > 0 ? 5 : 4, 0, 1);
 }
 
 }  // namespace
 
-void prepare_sheet_drawing() { reserve_wide_lines(late_strands, 10000); }
+void prepare_sheet_drawing() {
+    for (WideLineMesh& half : late_strands) reserve_wide_lines(half, 5000);
+}
 
 void draw_sheet(const ClothSheet& sheet, int mode, int style) {
     if (mode == 1) {

@@ -14,6 +14,7 @@
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/draw_stats.h"
+#include "core/parallel.h"
 #include "core/targets.h"
 #include "core/view.h"
 #include "effects/lines.h"
@@ -267,8 +268,13 @@ void advance_lattice_block(SceneFrame& f) {
     // for a second fin pass of the same sheet gives the same values.
     const bool b_as_fins =
         demo.cloth_draw_flag == 1 || (demo.cloth_b_style == 3 && 1 - demo.cloth_draw_flag == 1);
-    if (b_as_fins) compute_normals(cloth_b);
-    if (demo.cloth_draw_flag == 1) compute_normals(cloth_a);
+    const bool a_as_fins = demo.cloth_draw_flag == 1;
+    if (b_as_fins && a_as_fins)
+        run_halves([](int half) { compute_normals(half == 0 ? cloth_b : cloth_a); });
+    else if (b_as_fins)
+        compute_normals(cloth_b);
+    else if (a_as_fins)
+        compute_normals(cloth_a);
     f.burst = advance_burst_frame();
     advance_captions();
 }
