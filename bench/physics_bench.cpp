@@ -43,9 +43,10 @@ const Warm& warm() {
     return w;
 }
 
-// Argument 1: AVX2 where the processor has it; 0: SSE2 only.
+// Argument: the widest vectors allowed, in doubles (8 AVX-512, 4 AVX2, 2
+// SSE2), where the processor has them.
 void frame_physics(benchmark::State& state) {
-    allow_wide_vectors(state.range(0) != 0);
+    state.counters["width"] = limit_vector_width(static_cast<int>(state.range(0)));
     ClothSheet a = copy_sheet(warm().a), b = copy_sheet(warm().b);
     int f = 200;
     for (auto _ : state) {
@@ -59,7 +60,7 @@ void frame_physics(benchmark::State& state) {
         f++;
         benchmark::ClobberMemory();
     }
-    allow_wide_vectors(true);
+    limit_vector_width(8);
 }
 
 // A slow frame's six steps of both sheets: in one call, each block of strands
@@ -124,17 +125,17 @@ void cloud_only(benchmark::State& state) {
 // benchmark thread's.
 void six_step_frame_halves(benchmark::State& state) {
     ClothSheet a = copy_sheet(warm().a), b = copy_sheet(warm().b);
-    allow_helper_thread(state.range(0) == 1);
+    const HelperUse before = use_helper_thread(state.range(0) == 1 ? HelperUse::always : HelperUse::never);
     for (auto _ : state) {
-        run_halves([&](int half) { step_sheet_for_frame(half == 0 ? a : b, 6.0f); });
+        run_parts(2, [&](int sheet) { step_sheet_for_frame(sheet == 0 ? a : b, 6.0f); });
         benchmark::ClobberMemory();
     }
-    allow_helper_thread(true);
+    use_helper_thread(before);
 }
 
 }  // namespace
 
-BENCHMARK(frame_physics)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(frame_physics)->Arg(8)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(six_step_frame)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(six_step_frame_halves)->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(frame_physics_reference)->Unit(benchmark::kMicrosecond);

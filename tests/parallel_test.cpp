@@ -1,4 +1,4 @@
-// The helper thread: every half of every job runs exactly once and is done
+// The helper thread: every part of every job runs exactly once and is done
 // before the job returns, failures reach the caller, and the sheets stepped
 // side by side end in the bits of one after the other.
 #include "core/parallel.h"
@@ -12,38 +12,48 @@
 
 #include "physics/cloth.h"
 
-TEST(Halves, EveryHalfRunsOnceAndIsDoneBeforeTheJobReturns) {
-    // Jobs of very different lengths, so that some second halves are taken
-    // by the helper and some by the caller after its own half.
-    std::vector<int> runs(2 * 3000, 0);
+// The helper takes parts wherever there are two processors.
+class Parts : public ::testing::Test {
+  protected:
+    void SetUp() override { before = use_helper_thread(HelperUse::always); }
+    void TearDown() override { use_helper_thread(before); }
+    HelperUse before = HelperUse::spare;
+};
+
+TEST_F(Parts, EveryPartRunsOnceAndIsDoneBeforeTheJobReturns) {
+    // Jobs of 1 to 9 parts of very different lengths, so that parts fall to
+    // either thread in every order, and jobs follow each other closely.
     for (int job = 0; job < 3000; job++) {
-        const int spin = (job * 7919) % 400;
-        run_halves([&](int half) {
+        const int count = 1 + job % 9;
+        std::vector<int> runs(static_cast<size_t>(count), 0);
+        run_parts(count, [&](int part) {
             volatile int sink = 0;
-            for (int k = 0; k < (half == 0 ? spin : 400 - spin); k++) sink = sink + k;
-            runs[2 * job + half]++;
+            for (int k = 0; k < (job * 7919 + part * 104729) % 300; k++) sink = sink + k;
+            runs[static_cast<size_t>(part)]++;
         });
-        ASSERT_EQ(runs[2 * job], 1) << "job " << job;
-        ASSERT_EQ(runs[2 * job + 1], 1) << "job " << job;
+        for (int part = 0; part < count; part++)
+            ASSERT_EQ(runs[static_cast<size_t>(part)], 1) << "job " << job << " part " << part;
     }
 }
 
-TEST(Halves, FailuresReachTheCallerAfterBothHalvesAndNestedJobsRunInline) {
-    for (int failing = 0; failing < 2; failing++) {
-        int done = 0;
-        EXPECT_THROW(run_halves([&](int half) {
-                         if (half == failing) throw std::runtime_error("half");
-                         done++;
-                     }),
-                     std::runtime_error);
-        EXPECT_EQ(done, 1);
+TEST_F(Parts, FailuresReachTheCallerAfterEveryPartAndNestedJobsRunInline) {
+    int done = 0;
+    try {
+        run_parts(6, [&](int part) {
+            if (part == 2 || part == 4) throw std::runtime_error(part == 2 ? "two" : "four");
+            __atomic_add_fetch(&done, 1, __ATOMIC_RELAXED);
+        });
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "two");  // the lowest part's
     }
+    EXPECT_EQ(done, 4);
     int inner = 0;
-    run_halves([&](int) { run_halves([&](int) { __atomic_add_fetch(&inner, 1, __ATOMIC_RELAXED); }); });
-    EXPECT_EQ(inner, 4);
+    run_parts(2, [&](int) { run_parts(3, [&](int) { __atomic_add_fetch(&inner, 1, __ATOMIC_RELAXED); }); });
+    EXPECT_EQ(inner, 6);
 }
 
-TEST(Halves, SheetsSteppedSideBySideEndInTheBitsOfOneAfterTheOther) {
+TEST_F(Parts, SheetsSteppedSideBySideEndInTheBitsOfOneAfterTheOther) {
     ClothSheet apart[2] = {copy_sheet(cloth_a), copy_sheet(cloth_b)};
     ClothSheet alone[2] = {copy_sheet(cloth_a), copy_sheet(cloth_b)};
     for (int f = 0; f < 40; f++) {
@@ -52,7 +62,7 @@ TEST(Halves, SheetsSteppedSideBySideEndInTheBitsOfOneAfterTheOther) {
             s->anchor_spin = 0.05f * static_cast<float>(f);
             place_roots(*s);
         }
-        run_halves([&](int half) { step_sheet_for_frame(apart[half], frame_step); });
+        run_parts(2, [&](int sheet) { step_sheet_for_frame(apart[sheet], frame_step); });
         for (ClothSheet& s : alone) step_sheet_for_frame(s, frame_step);
     }
     for (int k = 0; k < 2; k++)

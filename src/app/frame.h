@@ -2,8 +2,8 @@
 //
 // display_frame draws one frame into the scene target, runs the update (clock,
 // storyboard, cloud, sheets) and copies the picture to the screen. Depends on
-// every other subsystem; all of it runs on the main thread, but for the halves
-// it hands to the helper thread (core/parallel.h) and waits for.
+// every other subsystem; all of it runs on the main thread, but for the parts
+// of jobs it shares with the helper thread (core/parallel.h) and waits for.
 #pragma once
 
 #include "core/clock.h"  // music_seconds_now, music_seconds_prev, frame_step, compute_frame_step

@@ -26,11 +26,11 @@ void set_line_state() {
 
 // The segments in order, as window-space quads with their coverage (the
 // blend is by alpha, so how much of a pixel a line covers counts as well as
-// which pixels it touches): the first half widened here and the second on the
-// helper thread, each into a mesh of its own, drawn one after the other.
-// Leaves the width and colour the last segment set, as drawing them one by
-// one did.
-WideLineMesh line_quads[2];
+// which pixels it touches): widened in parts shared with the helper thread,
+// each into a mesh of its own, drawn in order. Leaves the width and colour
+// the last segment set, as drawing them one by one did.
+constexpr int line_parts = 8;
+WideLineMesh line_quads[line_parts];
 
 void widen_segments(const LineSegment* segments, size_t count, const LineSpace& space, WideLineMesh& mesh) {
     clear_wide_lines(mesh, true);
@@ -53,11 +53,12 @@ void widen_segments(const LineSegment* segments, size_t count, const LineSpace& 
 void submit_segments(const std::vector<LineSegment>& segments) {
     if (segments.empty()) return;
     const WideLineView view = current_line_view();
-    run_halves([&](int half) {
-        const size_t begin = half_begin(segments.size(), half), end = half_end(segments.size(), half);
-        widen_segments(segments.data() + begin, end - begin, view.space, line_quads[half]);
+    const size_t n = segments.size();
+    run_parts(line_parts, [&](int part) {
+        const size_t begin = part_begin(n, part, line_parts), end = part_begin(n, part + 1, line_parts);
+        widen_segments(segments.data() + begin, end - begin, view.space, line_quads[part]);
     });
-    draw_wide_lines(view, line_quads, 2);
+    draw_wide_lines(view, line_quads, line_parts);
     const LineSegment& last = segments.back();
     glLineWidth(last.width);
     glColor4f(last.red, last.green, last.blue, last.alpha);
@@ -83,7 +84,7 @@ void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
 
 void prepare_line_drawing() {
     // The grown bridge is 33,734 segments, the links 2,160 a sheet.
-    for (WideLineMesh& half : line_quads) reserve_wide_lines(half, 18000);
+    for (WideLineMesh& part : line_quads) reserve_wide_lines(part, 36000 / line_parts + 1);
 }
 
 void draw_sheet_bridge(const LineBatch& bridge) {

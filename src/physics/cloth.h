@@ -124,9 +124,11 @@ void full_step(ClothSheet& sheet, float dt);
 void apply_spring(Spring& spring);
 void limit_stretch(Spring& spring, int percent);
 void step_sheet(ClothSheet& sheet, float dt);
-// step_sheet uses AVX2 where the processor has it unless this turns it off
-// (the results are the same; tests and benchmarks compare the two).
-void allow_wide_vectors(bool allowed);
+// step_sheet runs on the widest vectors the processor has (AVX-512, AVX2 or
+// SSE2: 8, 4 or 2 doubles) up to `doubles` (8 unless this lowers it); the
+// results are the same bits, which tests and benchmarks compare. Returns the
+// width now in use.
+int limit_vector_width(int doubles);
 void place_roots(ClothSheet& sheet);
 // The per-frame step length: frame_step x 0.1, in single precision.
 float sheet_step_length(float frame_step);

@@ -73,6 +73,8 @@ void build_strand_lines(int R, int S) {
     strand_lines_columns = S;
 }
 
+constexpr int fin_parts = 4;
+
 void draw_fins(const ClothSheet& s, int style) {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_CULL_FACE);
@@ -89,10 +91,11 @@ void draw_fins(const ClothSheet& s, int style) {
     // The corners, then every quad's own four corners, in the order the
     // immediate-mode pair sent them. Not indexed: drivers without quads of
     // their own (llvmpipe) split indexed quads along the other diagonal, which
-    // moves the texture on these bent quads. Each in two halves, side by side.
-    run_halves([&](int half) {
-        const int end = static_cast<int>(half_end(static_cast<size_t>(R), half));
-        for (int k = static_cast<int>(half_begin(static_cast<size_t>(R), half)); k < end; k++)
+    // moves the texture on these bent quads. Each in parts shared with the
+    // helper thread.
+    run_parts(fin_parts, [&](int part) {
+        const int end = static_cast<int>(part_begin(static_cast<size_t>(R), part + 1, fin_parts));
+        for (int k = static_cast<int>(part_begin(static_cast<size_t>(R), part, fin_parts)); k < end; k++)
             for (int l = 0; l < S; l++) {
                 const Particle& p = sheet_particle(s, k, l);
                 FinCorner& f =
@@ -109,9 +112,9 @@ void draw_fins(const ClothSheet& s, int style) {
                 f.position[2] = static_cast<float>(p.position.z);
             }
     });
-    run_halves([](int half) {
-        const size_t end = half_end(fin_quads.size(), half);
-        for (size_t k = half_begin(fin_quads.size(), half); k < end; k++)
+    run_parts(fin_parts, [](int part) {
+        const size_t end = part_begin(fin_quads.size(), part + 1, fin_parts);
+        for (size_t k = part_begin(fin_quads.size(), part, fin_parts); k < end; k++)
             fin_vertices[k] = fin_corners[fin_quads[k]];
     });
     int calls = 9;
@@ -193,9 +196,10 @@ void draw_early_strands(const ClothSheet& s) {
 // program: the clipping then matches a line's exactly, the shape is testable
 // without a context, and the fixed-function fragment work stays as it was.
 // The blend ignores alpha, so the quads need no coverage, only its extent.
-// The first half of the strands is widened here and the second on the helper
-// thread, into a mesh each, drawn in that order.
-WideLineMesh late_strands[2];
+// The strands are widened in parts shared with the helper thread, a mesh
+// each, drawn in order.
+constexpr int strand_parts = 4;
+WideLineMesh late_strands[strand_parts];
 
 // The strands from column `first` up to `end`, starting from the width set
 // before them; gives the look of the last segment and the width it leaves.
@@ -243,27 +247,31 @@ void draw_late_strands(const ClothSheet& s) {
     const WideLineView view = current_line_view();
     // draw_sheet has set a width of 1; far from the anchor the width comes
     // out zero or negative, and the width set before stays, as GL would keep
-    // it on a rejected value, across the split as well.
-    const int middle = s.columns / 2;
-    const float start[2] = {1.0f, width_before(s, middle, 1.0f)};
-    StrandRun runs[2];
-    run_halves([&](int half) {
-        runs[half] = widen_late_strands(s, half == 0 ? 0 : middle, half == 0 ? middle : s.columns,
-                                        start[half], view.space, late_strands[half]);
+    // it on a rejected value, across the parts as well.
+    int first[strand_parts + 1];
+    float start[strand_parts];
+    for (int p = 0; p <= strand_parts; p++)
+        first[p] = static_cast<int>(part_begin(static_cast<size_t>(s.columns), p, strand_parts));
+    for (int p = 0; p < strand_parts; p++) start[p] = width_before(s, first[p], 1.0f);
+    StrandRun runs[strand_parts];
+    run_parts(strand_parts, [&](int p) {
+        runs[p] = widen_late_strands(s, first[p], first[p + 1], start[p], view.space, late_strands[p]);
     });
-    draw_wide_lines(view, late_strands, 2);
+    draw_wide_lines(view, late_strands, strand_parts);
     // The width and colour the last line left, for whatever draws next.
-    const int lines = late_strands[0].lines + late_strands[1].lines;
-    const StrandRun& last = late_strands[1].lines > 0 ? runs[1] : runs[0];
-    glLineWidth(last.width);
-    if (lines > 0) glColor4fv(last.look.far_rgba);
+    int lines = 0, last = 0;
+    for (int p = 0; p < strand_parts; p++)
+        if (late_strands[p].lines > 0) lines += late_strands[p].lines, last = p;
+    glLineWidth(runs[strand_parts - 1].width);
+    if (lines > 0) glColor4fv(runs[last].look.far_rgba);
     draw_stats_add(lines > 0 ? 5 : 4, 0, 1);
 }
 
 }  // namespace
 
 void prepare_sheet_drawing() {
-    for (WideLineMesh& half : late_strands) reserve_wide_lines(half, 5000);
+    for (WideLineMesh& part : late_strands)
+        reserve_wide_lines(part, static_cast<size_t>(sheet_columns / strand_parts + 1) * (sheet_rows - 1));
 }
 
 void draw_sheet(const ClothSheet& sheet, int mode, int style) {

@@ -5,9 +5,10 @@
 // dynamics.cpp, and end in the same bits. The only coupling is the normals of
 // the first and last strand, copied from their neighbours; those two strands
 // run last, from normals kept while their neighbours ran. Several strands run
-// side by side in the lanes of vectors (sheet_kernel.inc), built once for
-// SSE2 and once for AVX2, chosen at run time. IEEE division and square root
-// round the same in every lane width, so both give the same bits. A sheet
+// side by side in the lanes of vectors (sheet_kernel.inc), built for SSE2,
+// AVX2 and AVX-512, the widest the processor has chosen at run time. IEEE
+// division and square root round the same in every lane width, so all give
+// the same bits. A sheet
 // whose shape is not the built one takes the stage functions instead.
 // Depends on physics/cloth.h.
 #include <immintrin.h>
@@ -42,11 +43,29 @@ typedef long long nm __attribute__((vector_size(32)));
 }  // namespace avx2
 #pragma GCC pop_options
 
-bool wide_allowed = true;
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+namespace avx512 {
+constexpr int NW = 8;
+typedef double nv __attribute__((vector_size(64)));
+typedef long long nm __attribute__((vector_size(64)));
+// The zero-masked forms: the plain ones start from an undefined vector, which
+// GCC 12 warns about.
+[[gnu::always_inline]] inline nv sqrt_n(nv x) { return _mm512_maskz_sqrt_pd(0xff, x); }
+[[gnu::always_inline]] inline nv to_float_n(nv x) {
+    return _mm512_maskz_cvtps_pd(0xff, _mm512_maskz_cvtpd_ps(0xff, x));
+}
+[[gnu::always_inline]] inline bool any_n(nm m) { return _mm512_test_epi64_mask(__m512i(m), __m512i(m)) != 0; }
+#include "physics/sheet_kernel.inc"
+}  // namespace avx512
+#pragma GCC pop_options
 
-bool has_avx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
+int widest_allowed = 8;  // doubles per vector
+
+// The widest vectors both the processor and widest_allowed take.
+int vector_width() {
+    static const int widest = __builtin_cpu_supports("avx512f") ? 8 : __builtin_cpu_supports("avx2") ? 4 : 2;
+    return widest < widest_allowed ? widest : widest_allowed;
 }
 
 // The strand-by-strand path relies on the built shape and spring order.
@@ -77,14 +96,19 @@ void step_sheet_by_stages(ClothSheet& s, float dt) {
 
 }  // namespace
 
-void allow_wide_vectors(bool allowed) { wide_allowed = allowed; }
+int limit_vector_width(int doubles) {
+    widest_allowed = doubles;
+    return vector_width();
+}
 
 namespace {
 // `count` whole steps of `dt`, as many calls of step_sheet would take them.
 void step_sheet_times(ClothSheet& s, float dt, int count) {
     if (!has_built_shape(s))
         for (int k = 0; k < count; k++) step_sheet_by_stages(s, dt);
-    else if (wide_allowed && has_avx2())
+    else if (vector_width() == 8)
+        avx512::step_strands(s, dt, count);
+    else if (vector_width() == 4)
         avx2::step_strands(s, dt, count);
     else
         sse2::step_strands(s, dt, count);

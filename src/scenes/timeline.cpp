@@ -270,7 +270,7 @@ void advance_lattice_block(SceneFrame& f) {
         demo.cloth_draw_flag == 1 || (demo.cloth_b_style == 3 && 1 - demo.cloth_draw_flag == 1);
     const bool a_as_fins = demo.cloth_draw_flag == 1;
     if (b_as_fins && a_as_fins)
-        run_halves([](int half) { compute_normals(half == 0 ? cloth_b : cloth_a); });
+        run_parts(2, [](int sheet) { compute_normals(sheet == 0 ? cloth_b : cloth_a); });
     else if (b_as_fins)
         compute_normals(cloth_b);
     else if (a_as_fins)
