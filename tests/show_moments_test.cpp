@@ -24,6 +24,7 @@
 
 #include "app/frame.h"
 #include "core/demo_state.h"
+#include "core/parallel.h"
 #include "driver.h"
 #include "render_pixels.h"
 
@@ -132,11 +133,13 @@ std::vector<Reference> read_references() {
 
 // Each run is a show of its own, so each runs in a child process; the child
 // writes its table lines to `path`.
-void run_in_child(const std::vector<long>& moments, bool hidden, const std::string& path) {
+void run_in_child(const std::vector<long>& moments, bool hidden, const std::string& path,
+                  HelperUse helper = HelperUse::spare) {
     std::fflush(nullptr);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        use_helper_thread(helper);
         std::map<long, Shot> shots = run_show(moments, hidden);
         FILE* out = std::fopen(path.c_str(), "w");
         if (!out) _exit(3);
@@ -201,4 +204,33 @@ TEST(ShowMoments, PicturesMatchTheReferences) {
         EXPECT_EQ(have.shot.scene, want.shot.scene)
             << have.run << " frame " << have.frame << " (" << have.frame / fps << " s): scene target";
     }
+}
+
+// The same pictures whether the sheets, strands, fins, bridge and links are
+// worked on by one thread or shared with the helper thread (which drawn
+// frames only do with a processor to spare, so the table above is taken
+// without it on most machines).
+TEST(ShowMoments, WorkSharedWithTheHelperDrawsTheSamePictures) {
+    const std::vector<long> moments = {2100, 2880, 3450, 3900, 4500};
+    const std::string table = testing::TempDir() + "tangle-moments-shared-" + std::to_string(getpid());
+    run_in_child(moments, false, table, HelperUse::always);
+    std::map<long, Shot> want;
+    for (const Reference& r : read_references())
+        if (r.run == "show") want[r.frame] = r.shot;
+    std::ifstream in(table);
+    std::string line;
+    size_t compared = 0;
+    while (std::getline(in, line)) {
+        char name[16];
+        Reference r{};
+        if (std::sscanf(line.c_str(), "%15s %ld %lx %lx", name, &r.frame, &r.shot.picture, &r.shot.scene) !=
+            4)
+            continue;
+        ASSERT_EQ(want.count(r.frame), 1u) << "frame " << r.frame << " is not in tests/frames/moments.txt";
+        EXPECT_EQ(r.shot.picture, want[r.frame].picture) << "frame " << r.frame << ": picture";
+        EXPECT_EQ(r.shot.scene, want[r.frame].scene) << "frame " << r.frame << ": scene target";
+        compared++;
+    }
+    std::remove(table.c_str());
+    EXPECT_EQ(compared, moments.size());
 }

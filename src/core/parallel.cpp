@@ -131,7 +131,17 @@ Helper* find_helper() {
     return helper;
 }
 
+// The helper, if the parts of a job of `count` are to be shared with it now.
+Helper* sharing_helper(int count) {
+    static const unsigned processors = std::thread::hardware_concurrency();
+    const bool wanted =
+        helper_use == HelperUse::always || (helper_use == HelperUse::spare && processors >= 3);
+    return wanted && !in_part && count > 1 && count <= 0xffff ? find_helper() : nullptr;
+}
+
 }  // namespace
+
+int parts_to_share(int count) { return sharing_helper(count) != nullptr ? count : 1; }
 
 HelperUse use_helper_thread(HelperUse use) {
     const HelperUse before = helper_use;
@@ -141,10 +151,7 @@ HelperUse use_helper_thread(HelperUse use) {
 
 void run_parts(int count, void (*work)(void* context, int part), void* context) {
     if (count <= 0) return;
-    static const unsigned processors = std::thread::hardware_concurrency();
-    const bool wanted =
-        helper_use == HelperUse::always || (helper_use == HelperUse::spare && processors >= 3);
-    Helper* h = wanted && !in_part && count > 1 && count <= 0xffff ? find_helper() : nullptr;
+    Helper* h = sharing_helper(count);
     if (h == nullptr) {
         std::exception_ptr failure;
         for (int part = 0; part < count; part++) try {

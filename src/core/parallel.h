@@ -40,6 +40,11 @@ enum class HelperUse {
 // Sets when the helper is used (spare to begin with); returns the setting before.
 HelperUse use_helper_thread(HelperUse use);
 
+// How many parts to cut work into that could go in `count` parts: `count`
+// where run_parts would share them with the helper now, else 1, as parts
+// done one after the other only cost (a mesh and a draw each, for lines).
+int parts_to_share(int count);
+
 // Where part `part` of `parts` equal parts of `count` items starts; it ends
 // where the next starts, the last at count.
 inline size_t part_begin(size_t count, int part, int parts) {

@@ -54,11 +54,12 @@ void submit_segments(const std::vector<LineSegment>& segments) {
     if (segments.empty()) return;
     const WideLineView view = current_line_view();
     const size_t n = segments.size();
-    run_parts(line_parts, [&](int part) {
-        const size_t begin = part_begin(n, part, line_parts), end = part_begin(n, part + 1, line_parts);
+    const int parts = parts_to_share(line_parts);
+    run_parts(parts, [&](int part) {
+        const size_t begin = part_begin(n, part, parts), end = part_begin(n, part + 1, parts);
         widen_segments(segments.data() + begin, end - begin, view.space, line_quads[part]);
     });
-    draw_wide_lines(view, line_quads, line_parts);
+    draw_wide_lines(view, line_quads, static_cast<size_t>(parts));
     const LineSegment& last = segments.back();
     glLineWidth(last.width);
     glColor4f(last.red, last.green, last.blue, last.alpha);
@@ -84,7 +85,10 @@ void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
 
 void prepare_line_drawing() {
     // The grown bridge is 33,734 segments, the links 2,160 a sheet.
-    for (WideLineMesh& part : line_quads) reserve_wide_lines(part, 36000 / line_parts + 1);
+    // Split or not: all in the first mesh, or a part in each.
+    reserve_wide_lines(line_quads[0], 36000);
+    for (int part = 1; part < line_parts; part++)
+        reserve_wide_lines(line_quads[part], 36000 / line_parts + 1);
 }
 
 void draw_sheet_bridge(const LineBatch& bridge) {

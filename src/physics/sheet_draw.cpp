@@ -93,9 +93,10 @@ void draw_fins(const ClothSheet& s, int style) {
     // their own (llvmpipe) split indexed quads along the other diagonal, which
     // moves the texture on these bent quads. Each in parts shared with the
     // helper thread.
-    run_parts(fin_parts, [&](int part) {
-        const int end = static_cast<int>(part_begin(static_cast<size_t>(R), part + 1, fin_parts));
-        for (int k = static_cast<int>(part_begin(static_cast<size_t>(R), part, fin_parts)); k < end; k++)
+    const int parts = parts_to_share(fin_parts);
+    run_parts(parts, [&](int part) {
+        const int end = static_cast<int>(part_begin(static_cast<size_t>(R), part + 1, parts));
+        for (int k = static_cast<int>(part_begin(static_cast<size_t>(R), part, parts)); k < end; k++)
             for (int l = 0; l < S; l++) {
                 const Particle& p = sheet_particle(s, k, l);
                 FinCorner& f =
@@ -112,9 +113,9 @@ void draw_fins(const ClothSheet& s, int style) {
                 f.position[2] = static_cast<float>(p.position.z);
             }
     });
-    run_parts(fin_parts, [](int part) {
-        const size_t end = part_begin(fin_quads.size(), part + 1, fin_parts);
-        for (size_t k = part_begin(fin_quads.size(), part, fin_parts); k < end; k++)
+    run_parts(parts, [parts](int part) {
+        const size_t end = part_begin(fin_quads.size(), part + 1, parts);
+        for (size_t k = part_begin(fin_quads.size(), part, parts); k < end; k++)
             fin_vertices[k] = fin_corners[fin_quads[k]];
     });
     int calls = 9;
@@ -248,21 +249,22 @@ void draw_late_strands(const ClothSheet& s) {
     // draw_sheet has set a width of 1; far from the anchor the width comes
     // out zero or negative, and the width set before stays, as GL would keep
     // it on a rejected value, across the parts as well.
+    const int parts = parts_to_share(strand_parts);
     int first[strand_parts + 1];
     float start[strand_parts];
-    for (int p = 0; p <= strand_parts; p++)
-        first[p] = static_cast<int>(part_begin(static_cast<size_t>(s.columns), p, strand_parts));
-    for (int p = 0; p < strand_parts; p++) start[p] = width_before(s, first[p], 1.0f);
+    for (int p = 0; p <= parts; p++)
+        first[p] = static_cast<int>(part_begin(static_cast<size_t>(s.columns), p, parts));
+    for (int p = 0; p < parts; p++) start[p] = width_before(s, first[p], 1.0f);
     StrandRun runs[strand_parts];
-    run_parts(strand_parts, [&](int p) {
+    run_parts(parts, [&](int p) {
         runs[p] = widen_late_strands(s, first[p], first[p + 1], start[p], view.space, late_strands[p]);
     });
-    draw_wide_lines(view, late_strands, strand_parts);
+    draw_wide_lines(view, late_strands, static_cast<size_t>(parts));
     // The width and colour the last line left, for whatever draws next.
     int lines = 0, last = 0;
-    for (int p = 0; p < strand_parts; p++)
+    for (int p = 0; p < parts; p++)
         if (late_strands[p].lines > 0) lines += late_strands[p].lines, last = p;
-    glLineWidth(runs[strand_parts - 1].width);
+    glLineWidth(runs[parts - 1].width);
     if (lines > 0) glColor4fv(runs[last].look.far_rgba);
     draw_stats_add(lines > 0 ? 5 : 4, 0, 1);
 }
@@ -270,8 +272,12 @@ void draw_late_strands(const ClothSheet& s) {
 }  // namespace
 
 void prepare_sheet_drawing() {
-    for (WideLineMesh& part : late_strands)
-        reserve_wide_lines(part, static_cast<size_t>(sheet_columns / strand_parts + 1) * (sheet_rows - 1));
+    // Split or not: all in the first mesh, or a part in each.
+    const size_t segments = static_cast<size_t>(sheet_columns) * (sheet_rows - 1);
+    reserve_wide_lines(late_strands[0], segments);
+    for (int part = 1; part < strand_parts; part++)
+        reserve_wide_lines(late_strands[part],
+                           static_cast<size_t>(sheet_columns / strand_parts + 1) * (sheet_rows - 1));
 }
 
 void draw_sheet(const ClothSheet& sheet, int mode, int style) {
