@@ -14,8 +14,9 @@
 // Runs work(context, part) for every part from 0 to count - 1 (at most
 // 65,535), the calling thread and the helper each taking the next part not
 // yet taken, and returns when all are done. All run here, in order, where
-// the helper is not to be used (below), or when called from within a part. An exception thrown by a part
-// reaches the caller (that of the lowest part if several throw) after every part is done.
+// the helper is not to be used (below), or when called from within a part.
+// An exception thrown by a part reaches the caller (that of the lowest part
+// if several throw) after every part is done.
 void run_parts(int count, void (*work)(void* context, int part), void* context);
 
 // The same for any callable taking the part.
