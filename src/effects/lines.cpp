@@ -85,10 +85,11 @@ void collect_cloud_links(const ClothSheet& s, LineBatch& out) {
 
 void prepare_line_drawing() {
     // The grown bridge is 33,734 segments, the links 2,160 a sheet.
-    // Split or not: all in the first mesh, or a part in each.
+    // All in the first mesh, or, where the work is shared, a part in each.
     reserve_wide_lines(line_quads[0], 36000);
-    for (int part = 1; part < line_parts; part++)
-        reserve_wide_lines(line_quads[part], 36000 / line_parts + 1);
+    if (parts_to_share(line_parts) > 1)
+        for (int part = 1; part < line_parts; part++)
+            reserve_wide_lines(line_quads[part], 36000 / line_parts + 1);
 }
 
 void draw_sheet_bridge(const LineBatch& bridge) {

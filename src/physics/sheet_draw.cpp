@@ -73,6 +73,7 @@ void build_strand_lines(int R, int S) {
     strand_lines_columns = S;
 }
 
+// The parts a sheet's fin corners are worked out in, where the helper shares them.
 constexpr int fin_parts = 4;
 
 void draw_fins(const ClothSheet& s, int style) {
@@ -272,12 +273,13 @@ void draw_late_strands(const ClothSheet& s) {
 }  // namespace
 
 void prepare_sheet_drawing() {
-    // Split or not: all in the first mesh, or a part in each.
+    // All in the first mesh, or, where the work is shared, a part in each.
     const size_t segments = static_cast<size_t>(sheet_columns) * (sheet_rows - 1);
     reserve_wide_lines(late_strands[0], segments);
-    for (int part = 1; part < strand_parts; part++)
-        reserve_wide_lines(late_strands[part],
-                           static_cast<size_t>(sheet_columns / strand_parts + 1) * (sheet_rows - 1));
+    if (parts_to_share(strand_parts) > 1)
+        for (int part = 1; part < strand_parts; part++)
+            reserve_wide_lines(late_strands[part],
+                               static_cast<size_t>(sheet_columns / strand_parts + 1) * (sheet_rows - 1));
 }
 
 void draw_sheet(const ClothSheet& sheet, int mode, int style) {

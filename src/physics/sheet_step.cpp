@@ -8,10 +8,12 @@
 // side by side in the lanes of vectors (sheet_kernel.inc), built for SSE2,
 // AVX2 and AVX-512, the widest the processor has chosen at run time. IEEE
 // division and square root round the same in every lane width, so all give
-// the same bits. A sheet
-// whose shape is not the built one takes the stage functions instead.
+// the same bits. A sheet whose shape is not the built one takes the stage
+// functions instead.
 // Depends on physics/cloth.h.
 #include <immintrin.h>
+
+#include <utility>
 
 #include "physics/cloth.h"
 
@@ -106,9 +108,9 @@ namespace {
 void step_sheet_times(ClothSheet& s, float dt, int count) {
     if (!has_built_shape(s))
         for (int k = 0; k < count; k++) step_sheet_by_stages(s, dt);
-    else if (vector_width() == 8)
+    else if (const int width = vector_width(); width == 8)
         avx512::step_strands(s, dt, count);
-    else if (vector_width() == 4)
+    else if (width == 4)
         avx2::step_strands(s, dt, count);
     else
         sse2::step_strands(s, dt, count);

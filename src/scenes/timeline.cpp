@@ -268,13 +268,11 @@ void advance_lattice_block(SceneFrame& f) {
     // for a second fin pass of the same sheet gives the same values.
     const bool b_as_fins =
         demo.cloth_draw_flag == 1 || (demo.cloth_b_style == 3 && 1 - demo.cloth_draw_flag == 1);
-    const bool a_as_fins = demo.cloth_draw_flag == 1;
-    if (b_as_fins && a_as_fins)
-        run_parts(2, [](int sheet) { compute_normals(sheet == 0 ? cloth_b : cloth_a); });
-    else if (b_as_fins)
-        compute_normals(cloth_b);
-    else if (a_as_fins)
-        compute_normals(cloth_a);
+    ClothSheet* fins[2];
+    int sheets = 0;
+    if (b_as_fins) fins[sheets++] = &cloth_b;
+    if (demo.cloth_draw_flag == 1) fins[sheets++] = &cloth_a;
+    run_parts(sheets, [&fins](int k) { compute_normals(*fins[k]); });
     f.burst = advance_burst_frame();
     advance_captions();
 }
